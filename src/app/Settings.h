@@ -1,0 +1,48 @@
+#pragma once
+
+// The settings of "ustawienia.ini" and "setupZYLust.ini".
+
+#include "link/Komunikacja.h"
+#include "project/IniFile.h"
+
+#include <map>
+#include <string>
+
+namespace zyl {
+
+inline constexpr const char* SettingsFileName = "ustawienia.ini";
+inline constexpr const char* LinkControlsFileName = "setupZYLust.ini";
+inline constexpr const char* SettingsSection = "Parametry";
+
+struct AppSettings {
+    int ileBlokProgram = 2;
+    int WaitForPanel = 5;
+    bool PytajOReset = true;
+    int JestModul = 0;
+    int StronaKodowa = 0;
+    LinkTuning tuning;                 // timeoutStand, IleSleep, TransmisjaNT, MinusOffset
+    std::map<int, std::string> ports;  // [Ports] COMn=device, for platforms without COMn names
+};
+
+// Reads the keys of "Parametry" in their documented order; missing or malformed keys take
+// their defaults. A stored IleSleep of 10 is read as 5.
+[[nodiscard]] AppSettings ReadAppSettings(const IniFile& ini);
+
+// Writes StronaKodowa and JestModul back, leaving every other line as it was.
+void WriteClosingSettings(IniFile& ini, int codePageIndex, bool moduleChecked);
+
+// The three link controls kept between runs.
+struct LinkControlValues {
+    int portIndex = 0;    // ComboBoxPort_ItemIndex, 0 for "1"
+    int baudIndex = 0;    // ComboBoxPredkosc_ItemIndex, 0 for "9600"
+    int address = 1;      // IntEditAdres_Value
+};
+[[nodiscard]] LinkControlValues ReadLinkControls(const IniFile& ini);
+void WriteLinkControls(IniFile& ini, const LinkControlValues& values);
+
+// The device behind COMn: the [Ports] entry when there is one, else the platform default
+// (/dev/ttyS<n-1> on Linux, the name itself on Windows).
+[[nodiscard]] std::string DeviceForPort(const std::map<int, std::string>& ports,
+                                        const std::string& comName);
+
+} // namespace zyl

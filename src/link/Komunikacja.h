@@ -1,0 +1,73 @@
+#pragma once
+
+// The link object: owns the serial port and performs one request/reply exchange at a time.
+
+#include "link/LinkTypes.h"
+#include "link/SerialPort.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zyl {
+
+// Bytes as two upper-case hexadecimal digits each, every one followed by a blank.
+[[nodiscard]] std::string HexDump(std::span<const std::uint8_t> bytes);
+
+// Busy-waits the given number of milliseconds on the high-resolution clock.
+void PreciseDelay(int milliseconds);
+
+// The serial-transport settings read at start-up.
+struct LinkTuning {
+    int timeoutStand = 2000; // read-timeout constant, ms
+    int IleSleep = 5;        // RTS lead and lag in manual RTS mode, ms
+    bool TransmisjaNT = false;
+    std::array<bool, 17> MinusOffset{}; // index 1..16 for COM1..COM16
+};
+
+class TFkomunikacja {
+public:
+    // The RTS mode is chosen here: driver-toggled when the port's driver offers it.
+    explicit TFkomunikacja(SerialPort& port);
+
+    // Writes a complete request and reads a reply of exactly expectedLength bytes; see the
+    // result codes in LinkTypes.h. The reply holds whatever arrived (a leading zero dropped
+    // on MinusOffset ports), also on failure.
+    [[nodiscard]] int ExchangeFrame(std::span<const std::uint8_t> request,
+                                    std::size_t expectedLength, TLinkParams params,
+                                    std::vector<std::uint8_t>& reply);
+
+    void SetTuning(const LinkTuning& tuning) { tuning_ = tuning; }
+    [[nodiscard]] const LinkTuning& Tuning() const { return tuning_; }
+    // Sets the port's read-timeout constant (what the retry wrapper does before a command).
+    void ApplyTimeoutConstant();
+
+    // Transmission log "trans.txt" in the given folder; off unless enabled.
+    void EnableLog(const std::string& folder) { logFolder_ = folder; logEnabled_ = true; }
+    void DisableLog() { logEnabled_ = false; }
+    void LogExchange(std::span<const std::uint8_t> request, std::span<const std::uint8_t> reply,
+                     int result) const;
+
+    // The active code page for names sent to and read from the controller.
+    int codePage = 0;
+
+    [[nodiscard]] bool AutomaticRts() const { return driverRts_ || tuning_.TransmisjaNT; }
+    [[nodiscard]] SerialPort& Port() { return port_; }
+    void Close() { port_.Close(); }
+
+private:
+    [[nodiscard]] long WriteRequest(std::span<const std::uint8_t> request);
+
+    SerialPort& port_;
+    LinkTuning tuning_;
+    bool driverRts_ = false;
+    bool logEnabled_ = false;
+    std::string logFolder_;
+};
+
+// Port name for a link: "COM" followed by PortIndex + 1.
+[[nodiscard]] std::string PortNameFor(TLinkParams params);
+
+} // namespace zyl

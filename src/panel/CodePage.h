@@ -1,0 +1,35 @@
+#pragma once
+
+// Character sets of controller texts, and the PC code pages in which the PC holds texts.
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace zyl {
+
+enum TCodePage : int {
+    CodePageStandard = 0,
+    CodePageCyrillic = 1, // PC side 1251, controller side 866 (letters and a few signs)
+    CodePagePolish = 2,   // PC side 1250, capital Polish letters at their 852 positions
+    CodePagePC852 = 3,    // PC side 1250, the controller's own variant of 852
+};
+
+inline constexpr std::array<const char*, 4> CodePageNames = {"Standard", "Cyryllic", "Polish",
+                                                             "PC852 (Slovakia)"};
+
+// Byte conversions of a controller text; any other code page value converts nothing.
+// Each input byte gives zero or one output byte.
+[[nodiscard]] std::string ToControllerText(int codePage, std::string_view text);
+[[nodiscard]] std::string FromControllerText(int codePage, std::string_view text);
+
+// The PC code page in which texts of a language with this controller code page are held:
+// 1251 for Cyryllic, 1250 for every other.
+[[nodiscard]] int PcCodePageFor(int codePage);
+
+// PC code page 1250 or 1251 to and from UTF-8, for display. Bytes without a character in
+// the code page decode to U+FFFD; characters without a byte encode as '?'.
+[[nodiscard]] std::string PcToUtf8(int pcCodePage, std::string_view bytes);
+[[nodiscard]] std::string Utf8ToPc(int pcCodePage, std::string_view utf8);
+
+} // namespace zyl

@@ -1,0 +1,51 @@
+#pragma once
+
+// Project files: the main file (a byte copy of the image, or the older shorter format)
+// and its two side files, main name + "h" (passwords) and main name + "pid".
+
+#include "app/Host.h"
+#include "project/ProjectImage.h"
+
+#include <cstddef>
+#include <functional>
+#include <span>
+#include <string>
+
+namespace zyl {
+
+// What the main window shows of the project: the current file name and the modified flag.
+struct ProjectDocument {
+    Project& project;
+    std::string fileName; // full path; empty when no project is open
+    bool modified = false;
+    // Called with true when a project becomes present, with false when Open starts.
+    std::function<void(bool)> enableProjectCommands;
+    // Called whenever the current file name changes.
+    std::function<void(const std::string&)> showFileName;
+};
+
+inline constexpr const char* TemplateFileName = "default.zy2";
+
+// File > New: the question on leaving a new project, then the template from programFolder.
+void NewProject(ProjectDocument& doc, Host& host, const std::string& programFolder);
+// File > Open.
+void OpenProject(ProjectDocument& doc, Host& host, const std::string& programFolder);
+// File > Save (saveAs false) and Save as (saveAs true). True when every file was written.
+bool SaveProject(ProjectDocument& doc, Host& host, bool saveAs);
+// The question on leaving a new project (used by New, Open and closing the main window).
+void AskToSaveNewProject(ProjectDocument& doc, Host& host);
+
+// Loading without dialogs (used by the above, the command line and tests).
+// False on a file error; the image then holds what the rules say (see the .cpp).
+bool LoadMainFile(Project& project, const std::string& path);
+bool LoadSideFiles(Project& project, const std::string& path);
+bool WriteProjectFiles(const Project& project, const std::string& path);
+
+// Reads up to dest.size() bytes of a file; returns the count read, or -1 when it could not
+// be opened.
+long ReadFileInto(const std::string& path, std::span<std::byte> dest);
+// Writes a file through a temporary beside it, renamed over the target only when every
+// byte is written; on failure the target is left as it was.
+bool WriteFileAtomically(const std::string& path, std::span<const std::byte> bytes);
+
+} // namespace zyl

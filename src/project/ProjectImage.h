@@ -1,0 +1,23 @@
+#pragma once
+
+#include "project/Records.h"
+
+namespace zyl {
+
+// The one project of a run: the image and its two side blocks.
+struct Project {
+    TProjectImage image{};
+    TPidRecord pid[PidCount]{};
+    TPasswordBlock passwords{};
+};
+
+// Record numbers and the washing program's name, written once at start-up.
+void NumberProjectRecords(TProjectImage& image);
+// The six fixed special-status names (length byte and characters only).
+void SetFixedSpecialStatusNames(TProjectImage& image);
+// The washing program's number 101.
+void SetWashingProgramNumber(TProjectImage& image);
+// The washing program's name "WASHING" (its length byte and seven letters).
+void SetWashingProgramName(TProjectImage& image);
+
+} // namespace zyl
