@@ -1,0 +1,88 @@
+#pragma once
+
+// The procedures through which every window reaches the controller: link settings taken
+// from the main window, the panel wait, the module-mode STOP check, the device reset offer
+// and the setup read that gives the program block count.
+
+#include "app/Host.h"
+#include "app/Settings.h"
+#include "link/Komunikacja.h"
+#include "project/Records.h"
+
+#include <cstdint>
+
+namespace zyl {
+
+// The main window's three link controls, read immediately before every operation.
+class LinkControls {
+public:
+    virtual ~LinkControls() = default;
+    [[nodiscard]] virtual int PortItemIndex() const = 0; // 0 for "1" .. 15 for "16"
+    [[nodiscard]] virtual int BaudItemIndex() const = 0; // 0 "9600", 1 "19200"
+    [[nodiscard]] virtual int AddressValue() const = 0;  // 0..247
+};
+
+// Link controls with fixed values (the command line, tests).
+class FixedLinkControls : public LinkControls {
+public:
+    int port = 0, baud = 0, address = 1;
+    int PortItemIndex() const override { return port; }
+    int BaudItemIndex() const override { return baud; }
+    int AddressValue() const override { return address; }
+};
+
+enum class PanelWaitOutcome { Ready, NotReady, Cancelled };
+
+class ControllerAccess {
+public:
+    ControllerAccess(TFkomunikacja& link, Host& host, LinkControls& controls,
+                     AppSettings& settings)
+        : link(link), host(host), controls(controls), settings(settings),
+          programBlockCount(settings.ileBlokProgram) {}
+
+    TFkomunikacja& link;
+    Host& host;
+    LinkControls& controls;
+    AppSettings& settings;
+
+    bool moduleMode = false;   // the "Communication module" box
+    bool resetPending = false; // set after anything was written to the controller
+    int programBlockCount;     // frames per program on the link
+
+    std::uint8_t DeviceAddress = 1;
+    TLinkParams linkParams;
+
+    // Copies the main window's address, port and baud into DeviceAddress and linkParams.
+    void ReadLinkSettings();
+
+    // Polls the module status until the panel reports ready or WaitForPanel seconds pass.
+    // With cancel checks, the progress window's cancel request ends it as Cancelled (checked
+    // after the first 100 ms pause and after each poll that did not report ready).
+    [[nodiscard]] PanelWaitOutcome PanelWait(bool withCancelChecks = false);
+
+    // The STOP check before writes in module mode: true when a status read succeeded and
+    // the controller is not stopped (mode 2 or more). A failed status read gives false.
+    [[nodiscard]] bool ControllerRunning();
+
+    // The main window's "Communication" button: true for "OK", false for "ERR".
+    [[nodiscard]] bool ConnectionTest();
+    // Project > "Device reset": sets the reset-pending flag, then ResetDeviceIfPending.
+    void DeviceReset();
+    // Asks "Reset device?" when the settings and the pending flag say so, and resets.
+    void ResetDeviceIfPending();
+
+    // Reads the controller's setup block; every failure shows "No communication" and gives
+    // false. On success programBlockCount follows word 99 (3 from version 501, else 2).
+    [[nodiscard]] bool ReadControllerSetup(TSetupBlock& setup);
+};
+
+[[nodiscard]] constexpr int ProgramBlockCountFor(const TSetupBlock& setup) {
+    return setup.Words[99] >= 501 ? 3 : 2;
+}
+
+inline constexpr const char* MsgNoCommunication = "No communication";
+inline constexpr const char* MsgStopMode = "Controller must be in STOP mode";
+inline constexpr const char* MsgOperationCompleted = "Operation completed";
+inline constexpr const char* MsgResetDevice = "Reset device?";
+
+} // namespace zyl
