@@ -1,0 +1,92 @@
+#include "app/ControllerAccess.h"
+
+#include "link/Commands.h"
+
+#include <chrono>
+#include <thread>
+
+namespace zyl {
+
+void ControllerAccess::ReadLinkSettings() {
+    DeviceAddress = static_cast<std::uint8_t>(controls.AddressValue());
+    linkParams.PortIndex = controls.PortItemIndex();
+    linkParams.BaudCode = controls.BaudItemIndex() == 1 ? 8 : 6;
+}
+
+PanelWaitOutcome ControllerAccess::PanelWait(bool withCancelChecks) {
+    using Clock = std::chrono::system_clock;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    host.ProcessEvents();
+    const auto start = Clock::now();
+    if (withCancelChecks && host.CancelRequested()) return PanelWaitOutcome::Cancelled;
+    const auto limit = std::chrono::seconds(settings.WaitForPanel);
+    for (;;) {
+        if (Clock::now() - start >= limit) return PanelWaitOutcome::NotReady;
+        host.ProcessEvents();
+        TControllerStatus status{};
+        const int result = ReadModuleStatus(link, status, DeviceAddress, linkParams);
+        if (result == LinkOk && status.PanelReady) return PanelWaitOutcome::Ready;
+        if (result == LinkOk) host.ProcessEvents();
+        if (withCancelChecks && host.CancelRequested()) return PanelWaitOutcome::Cancelled;
+    }
+}
+
+bool ControllerAccess::ControllerRunning() {
+    TControllerStatus status{};
+    if (ReadModuleStatus(link, status, DeviceAddress, linkParams) != LinkOk) return false;
+    return !IsStopMode(status);
+}
+
+bool ControllerAccess::ConnectionTest() {
+    ReadLinkSettings();
+    int result;
+    if (moduleMode) {
+        TControllerStatus status{};
+        result = ReadModuleStatus(link, status, DeviceAddress, linkParams);
+    } else {
+        int size = 0;
+        std::array<std::uint8_t, 4> descriptor{};
+        result = ReadPanelInfo(link, size, descriptor, DeviceAddress, linkParams);
+    }
+    return result == LinkOk;
+}
+
+void ControllerAccess::DeviceReset() {
+    resetPending = true;
+    ResetDeviceIfPending();
+}
+
+void ControllerAccess::ResetDeviceIfPending() {
+    if (!settings.PytajOReset || !resetPending) return;
+    if (host.AskYesNo(MsgResetDevice) != AnswerYes) return;
+    ReadLinkSettings();
+    if (!moduleMode) {
+        (void)ResetController(link, DeviceAddress, linkParams);
+    } else {
+        if (ControllerRunning()) {
+            host.ShowMessageBox(MsgStopMode);
+            return;
+        }
+        (void)ResetControllerSubmit(link, DeviceAddress, linkParams);
+    }
+    resetPending = false;
+}
+
+bool ControllerAccess::ReadControllerSetup(TSetupBlock& setup) {
+    ReadLinkSettings();
+    if (moduleMode) {
+        if (ReadSetupParametersSubmit(link, DeviceAddress, linkParams) != LinkOk ||
+            PanelWait() != PanelWaitOutcome::Ready ||
+            ReadSetupParametersCollect(link, setup, DeviceAddress, linkParams) != LinkOk) {
+            host.ShowMessageBox(MsgNoCommunication);
+            return false;
+        }
+    } else if (ReadSetupParameters(link, setup, DeviceAddress, linkParams) != LinkOk) {
+        host.ShowMessageBox(MsgNoCommunication);
+        return false;
+    }
+    programBlockCount = ProgramBlockCountFor(setup);
+    return true;
+}
+
+} // namespace zyl

@@ -1,0 +1,268 @@
+// zylctl against a pseudo-terminal held by the test, which answers as the controller.
+
+#include "link/Frame.h"
+#include "support/Pty.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+using namespace zyl;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+Bytes Hex(const char* hex) {
+    const QByteArray b = QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
+    return Bytes(b.begin(), b.end());
+}
+QString ToHex(const Bytes& v) {
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(v.data()), qsizetype(v.size())).toHex(' ').toUpper());
+}
+
+Bytes WithChecksum(Bytes frame) {
+    AppendChecksum(frame);
+    return frame;
+}
+
+// A status reply: mode at byte 22, panel-ready flag at byte 61.
+Bytes StatusReply(int mode, bool ready) {
+    Bytes r(62, 0);
+    r[0] = 1;
+    r[1] = 0x46;
+    r[5] = 26;
+    r[6] = 12;
+    r[7] = 10;
+    r[8] = 11;
+    r[9] = 30;
+    r[10] = 5;
+    r[11] = 0x00;
+    r[12] = 0xEB; // 23.5
+    r[22] = std::uint8_t(mode);
+    r[61] = ready ? 1 : 0;
+    return WithChecksum(r);
+}
+
+Bytes Ack(int length, std::uint8_t letter = 0x46) {
+    Bytes r(std::size_t(length - 2), 0);
+    r[0] = 1;
+    r[1] = letter;
+    r[2] = 0x09;
+    return WithChecksum(r);
+}
+
+// Reads whole request frames from the pty and answers each through the responder.
+class Controller {
+public:
+    using Responder = std::function<Bytes(const Bytes&)>;
+    explicit Controller(Responder r) : respond_(std::move(r)), thread_([this] { Run(); }) {}
+    ~Controller() {
+        stop_ = true;
+        thread_.join();
+    }
+    std::string Path() const { return pty_.SlavePath(); }
+    std::vector<Bytes> Requests() {
+        std::lock_guard lock(mutex_);
+        return requests_;
+    }
+
+private:
+    void Run() {
+        Bytes pending;
+        while (!stop_) {
+            const Bytes more = pty_.Read(512, 20);
+            pending.insert(pending.end(), more.begin(), more.end());
+            while (pending.size() >= 5) {
+                const std::size_t length = std::size_t(pending[3]) << 8 | pending[4];
+                if (length < 7 || length > 600) {
+                    pending.clear();
+                    break;
+                }
+                if (pending.size() < length) break;
+                const Bytes frame(pending.begin(), pending.begin() + std::ptrdiff_t(length));
+                pending.erase(pending.begin(), pending.begin() + std::ptrdiff_t(length));
+                {
+                    std::lock_guard lock(mutex_);
+                    requests_.push_back(frame);
+                }
+                const Bytes reply = respond_(frame);
+                if (!reply.empty()) pty_.Write(reply);
+            }
+        }
+    }
+
+    test::Pty pty_;
+    Responder respond_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::vector<Bytes> requests_;
+    std::thread thread_;
+};
+
+struct Run {
+    int exitCode = -1;
+    QString out, err;
+    qint64 ms = 0;
+};
+
+Run Zylctl(const QString& home, const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ZYL_HOME", home);
+    p.setProcessEnvironment(env);
+    QElapsedTimer timer;
+    timer.start();
+    p.start(qEnvironmentVariable("ZYLCTL"), args);
+    p.waitForFinished(30000);
+    Run r;
+    r.ms = timer.elapsed();
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+} // namespace
+
+class TestZylctl : public QObject {
+    Q_OBJECT
+    QTemporaryDir home_;
+
+    QStringList Link(const Controller& c, bool module) {
+        return {"--port", QString::fromStdString(c.Path()), "--timeout", "100",
+                module ? "--module" : "--direct"};
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(!qEnvironmentVariable("ZYLCTL").isEmpty());
+        QVERIFY(home_.isValid());
+    }
+
+    void pingDirectAsksThePanelInfo() {
+        Controller c([](const Bytes&) {
+            Bytes r(15, 0);
+            r[0] = 1;
+            r[1] = 0x46;
+            return WithChecksum(r);
+        });
+        const Run r = Zylctl(home_.path(), Link(c, false) << "ping");
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QString("OK\n"));
+        QCOMPARE(ToHex(c.Requests().at(0)), ToHex(WithChecksum(Hex("01 46 08 00 0B 44 20 00 04"))));
+    }
+
+    void pingModuleReadsTheStatus() {
+        Controller c([](const Bytes&) { return StatusReply(0, false); });
+        const Run r = Zylctl(home_.path(), Link(c, true) << "ping");
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QString("OK\n"));
+        QCOMPARE(ToHex(c.Requests().at(0)), QString("01 46 00 00 07 4D 4A"));
+    }
+
+    void pingWithoutControllerTriesThreeTimes() {
+        Controller c([](const Bytes&) { return Bytes(); });
+        const Run r = Zylctl(home_.path(), Link(c, false) << "ping");
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, QString("ERR\n"));
+        QCOMPARE(c.Requests().size(), std::size_t(3));
+        // Three read timeouts of 17 + 100 ms and three 100 ms pauses.
+        QVERIFY2(r.ms >= 3 * 117 + 300, qPrintable(QString::number(r.ms)));
+    }
+
+    void statusPrintsDecodedFields() {
+        Controller c([](const Bytes&) { return StatusReply(2, true); });
+        const Run r = Zylctl(home_.path(), Link(c, true) << "status");
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains("date: 2026-12-10\n"), qPrintable(r.out));
+        QVERIFY(r.out.contains("time: 11:30:05\n"));
+        QVERIFY(r.out.contains("mode: 2 (RUN)\n"));
+        QVERIFY(r.out.contains("panel-ready: 1\n"));
+        QVERIFY(r.out.contains("temperature: 23.5\n"));
+        QVERIFY(r.out.contains("channel-11: -300.0\n"));
+    }
+
+    void resetDirect() {
+        Controller c([](const Bytes&) { return Ack(11); });
+        const Run r = Zylctl(home_.path(), Link(c, false) << "reset");
+        QCOMPARE(r.exitCode, 0);
+        const auto req = c.Requests();
+        QCOMPARE(req.size(), std::size_t(1));
+        QCOMPARE(ToHex(req[0]), QString("01 46 08 00 0B 47 E6 00 04 5B FB"));
+    }
+
+    void resetModule_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("stopped") << 1 << 0;
+        QTest::newRow("running") << 2 << 3;
+    }
+    void resetModule() {
+        QFETCH(int, mode);
+        QFETCH(int, exitCode);
+        Controller c([mode](const Bytes& req) {
+            return req[2] == 0x00 ? StatusReply(mode, false) : Ack(7, 0x47);
+        });
+        const Run r = Zylctl(home_.path(), Link(c, true) << "reset");
+        QCOMPARE(r.exitCode, exitCode);
+        const auto req = c.Requests();
+        QCOMPARE(ToHex(req[0]), QString("01 46 00 00 07 4D 4A"));
+        if (exitCode == 0) {
+            QCOMPARE(req.size(), std::size_t(2));
+            QCOMPARE(ToHex(req[1]), ToHex(WithChecksum(Hex("01 47 09 00 0D 47 E6 00 06 00 00"))));
+        } else {
+            QCOMPARE(req.size(), std::size_t(1));
+            QVERIFY(r.err.contains("Controller must be in STOP mode"));
+        }
+    }
+
+    void setClock_data() {
+        QTest::addColumn<bool>("module");
+        QTest::newRow("direct") << false;
+        QTest::newRow("module") << true;
+    }
+    void setClock() {
+        QFETCH(bool, module);
+        std::atomic<int> polls{0};
+        Controller c([&polls](const Bytes& req) {
+            if (req[1] == 0x47) return Ack(7, 0x47);                 // the submit
+            if (req[2] == 0x00) return StatusReply(0, ++polls >= 2); // ready on the 2nd poll
+            return Ack(11);                                          // the collect
+        });
+        const Run r = Zylctl(home_.path(), Link(c, module) << "set-clock" << "2003-03-05T14:07");
+        QCOMPARE(r.exitCode, 0);
+        const auto req = c.Requests();
+        QCOMPARE(ToHex(req[0]),
+                 ToHex(WithChecksum(Hex("01 47 09 00 11 47 06 00 0A 03 03 05 0E 07 00"))));
+        if (module) {
+            QCOMPARE(req.size(), std::size_t(4));
+            QCOMPARE(ToHex(req[3]), QString("01 46 09 00 07 9D 48"));
+        } else {
+            QCOMPARE(req.size(), std::size_t(1));
+        }
+    }
+
+    void usageErrors_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("nothing") << QStringList();
+        QTest::newRow("unknown command") << QStringList{"fly"};
+        QTest::newRow("bad baud") << QStringList{"--baud", "1200", "ping"};
+        QTest::newRow("bad address") << QStringList{"--address", "248", "ping"};
+        QTest::newRow("bad clock") << QStringList{"set-clock", "yesterday"};
+        QTest::newRow("unknown block") << QStringList{"read", "weather", "x"};
+        QTest::newRow("unknown option") << QStringList{"--fast", "ping"};
+    }
+    void usageErrors() {
+        QFETCH(QStringList, args);
+        QCOMPARE(Zylctl(home_.path(), args).exitCode, 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestZylctl)
+#include "tst_zylctl.moc"

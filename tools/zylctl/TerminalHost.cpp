@@ -1,0 +1,48 @@
+#include "TerminalHost.h"
+
+#include "panel/CodePage.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+namespace zyl {
+
+void TerminalHost::ShowMessageBox(const std::string& text) {
+    HideProgress();
+    messages.push_back(text);
+    std::fprintf(stderr, "%s\n", PcToUtf8(1250, text).c_str());
+}
+
+int TerminalHost::AskYesNo(const std::string& text) {
+    HideProgress();
+    const bool yes = text == "Reset device?" && answerResetYes;
+    std::fprintf(stderr, "%s %s\n", PcToUtf8(1250, text).c_str(), yes ? "Yes" : "No");
+    return yes ? AnswerYes : AnswerNo;
+}
+
+void TerminalHost::ShowProgress(int position, int maximum, const std::string& text) {
+    if (!isatty(STDERR_FILENO)) return;
+    const int max = std::max(1, maximum);
+    const int pos = std::clamp(position, 0, max);
+    const int width = 30;
+    const int filled = pos * width / max;
+    std::fprintf(stderr, "\r%-16.16s [%s%s] %3d%%", PcToUtf8(1250, text).c_str(),
+                 std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                 std::string(static_cast<std::size_t>(width - filled), ' ').c_str(),
+                 pos * 100 / max);
+    std::fflush(stderr);
+    barShown_ = true;
+}
+
+void TerminalHost::HideProgress() {
+    if (!barShown_) return;
+    std::fprintf(stderr, "\n");
+    barShown_ = false;
+}
+
+bool TerminalHost::Said(const std::string& text) const {
+    return std::find(messages.begin(), messages.end(), text) != messages.end();
+}
+
+} // namespace zyl

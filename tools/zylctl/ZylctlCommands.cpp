@@ -1,0 +1,318 @@
+#include "ZylctlCommands.h"
+
+#include "TerminalHost.h"
+#include "app/ControllerAccess.h"
+#include "app/Paths.h"
+#include "app/Settings.h"
+#include "link/Commands.h"
+#include "link/QtSerialPort.h"
+#include "project/ProjectFiles.h"
+#include "service/SetupTransfer.h"
+
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace zyl::cli {
+
+namespace {
+
+constexpr const char* Usage =
+    "usage: zylctl [LINK OPTIONS] COMMAND [ARGS]\n"
+    "link options: --port COMn|DEVICE  --baud 9600|19200  --address N  --module|--direct\n"
+    "              --code-page standard|cyrillic|polish|pc852  --log  --timeout MS\n"
+    "              --reset|--no-reset\n"
+    "commands:     ping | status | reset | set-clock [YYYY-MM-DDTHH:MM]\n"
+    "              read BLOCK FILE | write BLOCK FILE   (BLOCK: setup)\n";
+
+struct Options {
+    std::optional<std::string> port;
+    std::optional<int> baud;
+    std::optional<int> address;
+    std::optional<bool> module;
+    std::optional<int> codePage;
+    std::optional<int> timeout;
+    bool log = false;
+    bool reset = false;
+    std::vector<std::string> words; // the command and its arguments
+};
+
+int UsageError(const std::string& what) {
+    std::fprintf(stderr, "zylctl: %s\n%s", what.c_str(), Usage);
+    return ExitUsage;
+}
+
+bool ParseInt(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 9) return false;
+    for (char c : text)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    value = std::stoi(text);
+    return true;
+}
+
+// Returns an error text, or empty on success.
+std::string ParseOptions(const std::vector<std::string>& args, Options& o) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) return false;
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        int n = 0;
+        if (a == "--port") {
+            if (!value(v)) return "--port needs a value";
+            o.port = v;
+        } else if (a == "--baud") {
+            if (!value(v) || (v != "9600" && v != "19200")) return "--baud takes 9600 or 19200";
+            o.baud = v == "19200" ? 1 : 0;
+        } else if (a == "--address") {
+            if (!value(v) || !ParseInt(v, n) || n > 247) return "--address takes 0 to 247";
+            o.address = n;
+        } else if (a == "--module") {
+            o.module = true;
+        } else if (a == "--direct") {
+            o.module = false;
+        } else if (a == "--code-page") {
+            static const std::map<std::string, int> pages = {
+                {"standard", 0}, {"cyrillic", 1}, {"polish", 2}, {"pc852", 3}};
+            if (!value(v) || !pages.count(v))
+                return "--code-page takes standard, cyrillic, polish or pc852";
+            o.codePage = pages.at(v);
+        } else if (a == "--log") {
+            o.log = true;
+        } else if (a == "--timeout") {
+            if (!value(v) || !ParseInt(v, n)) return "--timeout takes milliseconds";
+            o.timeout = n;
+        } else if (a == "--reset") {
+            o.reset = true;
+        } else if (a == "--no-reset") {
+            o.reset = false;
+        } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+            return "unknown option " + a;
+        } else {
+            o.words.push_back(a);
+        }
+    }
+    return {};
+}
+
+// A COM port name "COM1".."COM16": its index 0..15, else -1.
+int ComIndex(const std::string& name) {
+    if (name.size() < 4 || name.compare(0, 3, "COM") != 0) return -1;
+    int n = 0;
+    if (!ParseInt(name.substr(3), n) || n < 1 || n > 16) return -1;
+    return n - 1;
+}
+
+// Everything a command needs, set up from the settings files and the options.
+struct Session {
+    TerminalHost host;
+    AppSettings settings;
+    FixedLinkControls controls;
+    std::unique_ptr<QtSerialPort> port;
+    std::unique_ptr<TFkomunikacja> link;
+    std::unique_ptr<ControllerAccess> access;
+};
+
+std::string SetUp(const Options& o, Session& s) {
+    const std::string folder = ProgramFolder();
+    IniFile ini;
+    ini.Load(ProgramFile(SettingsFileName));
+    s.settings = ReadAppSettings(ini);
+    IniFile linkIni;
+    linkIni.Load(ProgramFile(LinkControlsFileName));
+    const LinkControlValues saved = ReadLinkControls(linkIni);
+    s.controls.port = saved.portIndex;
+    s.controls.baud = saved.baudIndex;
+    s.controls.address = saved.address;
+    if (o.port) {
+        const int index = ComIndex(*o.port);
+        if (index >= 0) {
+            s.controls.port = index;
+        } else if (!o.port->empty() && (*o.port)[0] == '/') {
+            // A device path stands for COM1 of this run.
+            s.controls.port = 0;
+            s.settings.ports[1] = *o.port;
+        } else {
+            return "--port takes COM1..COM16 or a device path";
+        }
+    }
+    if (o.baud) s.controls.baud = *o.baud;
+    if (o.address) s.controls.address = *o.address;
+    if (o.timeout) s.settings.tuning.timeoutStand = *o.timeout;
+    s.host.answerResetYes = o.reset;
+
+    s.port = std::make_unique<QtSerialPort>(s.settings.ports);
+    s.link = std::make_unique<TFkomunikacja>(*s.port);
+    s.link->SetTuning(s.settings.tuning);
+    s.link->codePage = o.codePage.value_or(s.settings.StronaKodowa);
+    if (o.log) s.link->EnableLog(folder);
+    s.access = std::make_unique<ControllerAccess>(*s.link, s.host, s.controls, s.settings);
+    s.access->moduleMode = o.module.value_or(s.settings.JestModul == 1);
+    return {};
+}
+
+int ExitFor(Outcome outcome) {
+    switch (outcome) {
+    case Outcome::Ok: return ExitOk;
+    case Outcome::NotStopped: return ExitNotStopped;
+    case Outcome::NoCommunication:
+    case Outcome::Cancelled: break;
+    }
+    return ExitNoCommunication;
+}
+
+int Ping(Session& s) {
+    const bool ok = s.access->ConnectionTest();
+    std::printf("%s\n", ok ? "OK" : "ERR");
+    return ok ? ExitOk : ExitNoCommunication;
+}
+
+int Status(Session& s) {
+    ControllerAccess& a = *s.access;
+    a.ReadLinkSettings();
+    TControllerStatus st{};
+    if (ReadModuleStatus(a.link, st, a.DeviceAddress, a.linkParams) != LinkOk) {
+        s.host.ShowMessageBox(MsgNoCommunication);
+        return ExitNoCommunication;
+    }
+    std::printf("date: %04d-%02d-%02d\n", st.Year, st.Month, st.Day);
+    std::printf("time: %02d:%02d:%02d\n", st.Hour, st.Minute, st.Second);
+    std::printf("mode: %d (%s)\n", st.Mode, IsStopMode(st) ? "STOP" : "RUN");
+    std::printf("panel-ready: %d\n", st.PanelReady ? 1 : 0);
+    std::printf("temperature: %.1f\n", st.Temperature);
+    std::printf("rotation: %.1f\n", st.Rotation);
+    std::printf("vacuum: %d\n", st.Vacuum);
+    const double channels[] = {st.Channel3, st.Channel4, st.Channel5,  st.Channel6, st.Channel7,
+                               st.Channel8, st.Channel9, st.Channel10, st.Channel11, st.Channel12};
+    for (int i = 0; i < 10; ++i) std::printf("channel-%d: %.1f\n", i + 3, channels[i]);
+    std::printf("last-recording-address: %d\n", st.LastRecordingAddress);
+    std::printf("previous-recording-address: %d\n", st.PreviousRecordingAddress);
+    return ExitOk;
+}
+
+int Reset(Session& s) {
+    // The explicit command answers its own question with Yes.
+    s.host.answerResetYes = true;
+    s.access->DeviceReset();
+    if (s.host.Said(MsgStopMode)) return ExitNotStopped;
+    if (!s.settings.PytajOReset) {
+        std::fprintf(stderr, "zylctl: resets are switched off (PytajOReset)\n");
+        return ExitOk;
+    }
+    return ExitOk;
+}
+
+bool ParseClock(const std::string& text, ClockTime& t) {
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d%c", &y, &mo, &d, &h, &mi, &tail) != 5)
+        return false;
+    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || y < 1900 || y > 2255)
+        return false;
+    t = {y, mo, d, h, mi, 0};
+    return true;
+}
+
+int SetClock(Session& s, const std::vector<std::string>& args) {
+    ClockTime t;
+    if (args.size() > 1) return UsageError("set-clock takes at most one date-time");
+    if (args.size() == 1) {
+        if (!ParseClock(args[0], t)) return UsageError("set-clock takes YYYY-MM-DDTHH:MM");
+    } else {
+        const std::time_t now = std::time(nullptr);
+        const std::tm local = *std::localtime(&now);
+        t = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, 0};
+    }
+    ControllerAccess& a = *s.access;
+    a.ReadLinkSettings();
+    if (SetControllerClock(a.link, t, a.DeviceAddress, a.linkParams) != LinkOk) {
+        s.host.ShowMessageBox(MsgNoCommunication);
+        return ExitNoCommunication;
+    }
+    if (a.moduleMode) {
+        if (a.PanelWait() != PanelWaitOutcome::Ready ||
+            CollectAck(a.link, 4, a.DeviceAddress, a.linkParams) != LinkOk) {
+            s.host.ShowMessageBox(MsgNoCommunication);
+            return ExitNoCommunication;
+        }
+    }
+    return ExitOk;
+}
+
+template <typename T> bool ReadBlockFile(const std::string& path, T& block) {
+    T buffer{};
+    const long n = ReadFileInto(path, std::as_writable_bytes(std::span<T, 1>(&buffer, 1)));
+    if (n != static_cast<long>(sizeof(T))) return false;
+    block = buffer;
+    return true;
+}
+
+template <typename T> bool WriteBlockFile(const std::string& path, const T& block) {
+    return WriteFileAtomically(path, std::as_bytes(std::span<const T, 1>(&block, 1)));
+}
+
+int ReadBlock(Session& s, const std::string& block, const std::string& file) {
+    if (block == "setup") {
+        TSetupBlock setup{};
+        const Outcome outcome = ReadSetupFromController(*s.access, setup);
+        if (outcome != Outcome::Ok) return ExitFor(outcome);
+        return WriteBlockFile(file, setup) ? ExitOk : ExitFileError;
+    }
+    return UsageError("unknown block " + block);
+}
+
+int WriteBlock(Session& s, const std::string& block, const std::string& file) {
+    if (block == "setup") {
+        TSetupBlock setup{};
+        if (!ReadBlockFile(file, setup)) {
+            std::fprintf(stderr, "zylctl: %s is not a setup file of 202 bytes\n", file.c_str());
+            return ExitFileError;
+        }
+        return ExitFor(SendSetupToController(*s.access, setup));
+    }
+    return UsageError("unknown block " + block);
+}
+
+bool KnownBlock(const std::string& block) { return block == "setup"; }
+
+} // namespace
+
+int Run(const std::vector<std::string>& args) {
+    Options o;
+    if (const std::string error = ParseOptions(args, o); !error.empty()) return UsageError(error);
+    if (o.words.empty()) return UsageError("no command");
+    const std::string command = o.words[0];
+    const std::vector<std::string> rest(o.words.begin() + 1, o.words.end());
+
+    // Check the command's shape before touching the port.
+    if (command == "ping" || command == "status" || command == "reset") {
+        if (!rest.empty()) return UsageError(command + " takes no arguments");
+    } else if (command == "read" || command == "write") {
+        if (rest.size() != 2) return UsageError(command + " takes BLOCK FILE");
+        if (!KnownBlock(rest[0])) return UsageError("unknown block " + rest[0]);
+    } else if (command != "set-clock") {
+        return UsageError("unknown command " + command);
+    }
+
+    Session s;
+    if (const std::string error = SetUp(o, s); !error.empty()) return UsageError(error);
+    int code;
+    if (command == "ping") code = Ping(s);
+    else if (command == "status") code = Status(s);
+    else if (command == "reset") code = Reset(s);
+    else if (command == "set-clock") code = SetClock(s, rest);
+    else if (command == "read") code = ReadBlock(s, rest[0], rest[1]);
+    else code = WriteBlock(s, rest[0], rest[1]);
+    s.link->Close();
+    return code;
+}
+
+} // namespace zyl::cli

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zyl::cli {
+
+enum ExitCode : int {
+    ExitOk = 0,
+    ExitNoCommunication = 1,
+    ExitUsage = 2,
+    ExitNotStopped = 3,
+    ExitFileError = 4,
+    ExitDifference = 5,
+};
+
+// Parses the arguments (without the program name) and runs the command.
+int Run(const std::vector<std::string>& args);
+
+} // namespace zyl::cli
