@@ -6,6 +6,7 @@
 #include "link/SerialPort.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
     int openCount = 0;
     int readTimeoutConstant = 0;
     std::vector<std::size_t> readRequests; // n of each Read call
+    // When set, answers each request instead of the scripted replies.
+    std::function<std::vector<std::uint8_t>(const std::vector<std::uint8_t>&)> respond;
 
     bool Open(const std::string& name, int baud) override {
         events.push_back("open " + name + " " + std::to_string(baud));
@@ -65,6 +68,11 @@ public:
     std::vector<std::uint8_t> Read(std::size_t n) override {
         inByteRequest_ = false;
         readRequests.push_back(n);
+        if (respond) {
+            auto reply = written.empty() ? std::vector<std::uint8_t>() : respond(written.back());
+            if (reply.size() > n) reply.resize(n);
+            return reply;
+        }
         if (replies.empty()) return {};
         auto reply = std::move(replies.front());
         replies.pop_front();

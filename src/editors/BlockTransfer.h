@@ -1,0 +1,152 @@
+#pragma once
+
+// The block transfer procedure that every list window uses: a block of N records moves in P
+// packets of K records (packet p holds records p x K + 1 to p x K + K), each packet one
+// command sent as a direct request or through the communication module (STOP check before
+// writes, module submit, panel wait, module collect or the acknowledgement collect). The
+// procedure adds the progress window with its cancel request and the messages.
+
+#include "app/ControllerAccess.h"
+#include "app/Outcome.h"
+#include "link/Commands.h"
+
+#include <functional>
+#include <span>
+#include <vector>
+
+namespace zyl {
+
+// One packet command in its variants: Direct and Collect fill the packet on reads, Direct
+// and Submit send it on writes (a write's Collect is the acknowledgement collect).
+template <class Record>
+using PacketCommand = std::function<int(Variant, std::span<Record> packet, int p)>;
+
+struct BlockTransferRules {
+    int K = 1; // records per packet
+    int P = 1; // packets
+    bool readNotReadyMessage = true;   // "No communication" when a read's panel wait ends
+    bool writeNotReadyMessage = false; // the same for writes
+    bool stopCheckBeforeReads = false;
+};
+
+namespace detail {
+
+// Runs one packet through the module: submit, panel wait with cancel checks, collect.
+inline Outcome ModulePacket(ControllerAccess& access, const std::function<int(Variant)>& send,
+                            bool notReadyMessage) {
+    if (send(Variant::Submit) != LinkOk) {
+        access.host.ShowMessageBox(MsgNoCommunication);
+        return Outcome::NoCommunication;
+    }
+    switch (access.PanelWait(true)) {
+    case PanelWaitOutcome::Ready: break;
+    case PanelWaitOutcome::Cancelled: return Outcome::Cancelled;
+    case PanelWaitOutcome::NotReady:
+        if (notReadyMessage) access.host.ShowMessageBox(MsgNoCommunication);
+        return Outcome::NoCommunication;
+    }
+    if (send(Variant::Collect) != LinkOk) {
+        access.host.ShowMessageBox(MsgNoCommunication);
+        return Outcome::NoCommunication;
+    }
+    return Outcome::Ok;
+}
+
+} // namespace detail
+
+// Reads the block from the controller. Records of the packets already received stay in the
+// block when the transfer stops; the caller refills its list only on Outcome::Ok.
+template <class Record>
+Outcome ReadBlock(ControllerAccess& access, std::span<Record> block,
+                  const BlockTransferRules& rules, const PacketCommand<Record>& command) {
+    Host& host = access.host;
+    const int N = static_cast<int>(block.size());
+    access.ReadLinkSettings();
+    host.ClearCancel();
+    host.ShowProgress(0, rules.P, "");
+    std::vector<Record> packet(static_cast<std::size_t>(rules.K));
+    Outcome outcome = Outcome::Ok;
+    for (int p = 0; p < rules.P && outcome == Outcome::Ok; ++p) {
+        if (access.moduleMode) {
+            if (rules.stopCheckBeforeReads && access.ControllerRunning()) {
+                host.ShowMessageBox(MsgStopMode);
+                outcome = Outcome::NotStopped;
+                break;
+            }
+            outcome = detail::ModulePacket(
+                access, [&](Variant v) { return command(v, std::span<Record>(packet), p); },
+                rules.readNotReadyMessage);
+            if (outcome != Outcome::Ok) break;
+        } else {
+            if (command(Variant::Direct, std::span<Record>(packet), p) != LinkOk) {
+                host.ShowMessageBox(MsgNoCommunication);
+                outcome = Outcome::NoCommunication;
+                break;
+            }
+            host.ProcessEvents();
+            if (host.CancelRequested()) {
+                outcome = Outcome::Cancelled;
+                break;
+            }
+        }
+        for (int j = 0; j < rules.K; ++j) {
+            const int index = p * rules.K + j;
+            if (index < N) block[static_cast<std::size_t>(index)] = packet[static_cast<std::size_t>(j)];
+        }
+        host.ShowProgress(p + 1, rules.P, "");
+    }
+    host.HideProgress();
+    return outcome;
+}
+
+// Writes the block to the controller. Slots beyond the block's last record carry copies of
+// its first record. The caller numbers the records before, and offers the reset after.
+template <class Record>
+Outcome WriteBlock(ControllerAccess& access, std::span<const Record> block,
+                   const BlockTransferRules& rules, const PacketCommand<Record>& command) {
+    Host& host = access.host;
+    const int N = static_cast<int>(block.size());
+    access.ReadLinkSettings();
+    host.ClearCancel();
+    host.ShowProgress(0, rules.P, "");
+    std::vector<Record> packet(static_cast<std::size_t>(rules.K));
+    Outcome outcome = Outcome::Ok;
+    for (int p = 0; p < rules.P; ++p) {
+        for (int j = 0; j < rules.K; ++j) {
+            const int index = p * rules.K + j;
+            packet[static_cast<std::size_t>(j)] = block[static_cast<std::size_t>(index < N ? index : 0)];
+        }
+        if (access.moduleMode) {
+            if (access.ControllerRunning()) {
+                host.ShowMessageBox(MsgStopMode);
+                outcome = Outcome::NotStopped;
+                break;
+            }
+            outcome = detail::ModulePacket(
+                access,
+                [&](Variant v) {
+                    if (v == Variant::Collect)
+                        return CollectAck(access.link, 4, access.DeviceAddress, access.linkParams);
+                    return command(v, std::span<Record>(packet), p);
+                },
+                rules.writeNotReadyMessage);
+            if (outcome != Outcome::Ok) break;
+        } else {
+            if (command(Variant::Direct, std::span<Record>(packet), p) != LinkOk) {
+                host.ShowMessageBox(MsgNoCommunication);
+                outcome = Outcome::NoCommunication;
+                break;
+            }
+            host.ProcessEvents();
+            if (host.CancelRequested()) {
+                outcome = Outcome::Cancelled;
+                break;
+            }
+        }
+        host.ShowProgress(p + 1, rules.P, "");
+    }
+    host.HideProgress();
+    return outcome;
+}
+
+} // namespace zyl
