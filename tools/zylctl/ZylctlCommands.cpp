@@ -4,6 +4,7 @@
 #include "app/ControllerAccess.h"
 #include "app/Paths.h"
 #include "app/Settings.h"
+#include "editors/relays/Relays.h"
 #include "link/Commands.h"
 #include "link/QtSerialPort.h"
 #include "project/ProjectFiles.h"
@@ -28,7 +29,7 @@ constexpr const char* Usage =
     "              --code-page standard|cyrillic|polish|pc852  --log  --timeout MS\n"
     "              --reset|--no-reset\n"
     "commands:     ping | status | reset | set-clock [YYYY-MM-DDTHH:MM]\n"
-    "              read BLOCK FILE | write BLOCK FILE   (BLOCK: setup)\n";
+    "              read BLOCK FILE | write BLOCK FILE   (BLOCK: setup, relays)\n";
 
 struct Options {
     std::optional<std::string> port;
@@ -266,6 +267,13 @@ int ReadBlock(Session& s, const std::string& block, const std::string& file) {
         if (outcome != Outcome::Ok) return ExitFor(outcome);
         return WriteBlockFile(file, setup) ? ExitOk : ExitFileError;
     }
+    if (block == "relays") {
+        // Read into a copy of a zeroed block, so a failed read writes no file.
+        std::array<TRelayRecord, RelayCount> relays{};
+        const Outcome outcome = ReadRelaysFromController(*s.access, relays);
+        if (outcome != Outcome::Ok) return ExitFor(outcome);
+        return WriteRelayFile(file, relays).empty() ? ExitOk : ExitFileError;
+    }
     return UsageError("unknown block " + block);
 }
 
@@ -278,10 +286,23 @@ int WriteBlock(Session& s, const std::string& block, const std::string& file) {
         }
         return ExitFor(SendSetupToController(*s.access, setup));
     }
+    if (block == "relays") {
+        std::array<TRelayRecord, RelayCount> relays{};
+        const RelayFileRead read = ReadRelayFile(file, relays);
+        if (!read.opened || read.recordsApplied < RelayCount || read.partialBytes != 0) {
+            // A relay file always holds 32 whole records; anything else would send relays
+            // that were never in the file.
+            std::fprintf(stderr, "zylctl: %s is not a relay file of 32 records\n", file.c_str());
+            return ExitFileError;
+        }
+        if (read.recordsIgnored > 0)
+            std::fprintf(stderr, "zylctl: %d records beyond the 32nd ignored\n", read.recordsIgnored);
+        return ExitFor(WriteRelaysToController(*s.access, relays));
+    }
     return UsageError("unknown block " + block);
 }
 
-bool KnownBlock(const std::string& block) { return block == "setup"; }
+bool KnownBlock(const std::string& block) { return block == "setup" || block == "relays"; }
 
 } // namespace
 
