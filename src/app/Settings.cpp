@@ -29,7 +29,7 @@ AppSettings ReadAppSettings(const IniFile& ini) {
                        [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
         if (upper.rfind("COM", 0) != 0) continue;
         const std::string digits = upper.substr(3);
-        if (digits.empty() || !std::all_of(digits.begin(), digits.end(),
+        if (digits.empty() || digits.size() > 2 || !std::all_of(digits.begin(), digits.end(),
                                            [](unsigned char c) { return std::isdigit(c); }))
             continue;
         const int n = std::stoi(digits);
@@ -66,7 +66,8 @@ std::string DeviceForPort(const std::map<int, std::string>& ports, const std::st
     int n = 0;
     if (comName.size() > 3 && comName.compare(0, 3, "COM") == 0) {
         const std::string digits = comName.substr(3);
-        if (std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
+        if (!digits.empty() && digits.size() <= 2 &&
+            std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
             n = std::stoi(digits);
     }
     if (n == 0) return comName; // already a device path

@@ -70,6 +70,8 @@ int TFkomunikacja::ExchangeFrame(std::span<const std::uint8_t> request, std::siz
     if (port_.IsOpen() && (port_.Name() != name || port_.Baud() != baud)) port_.Close();
     if (!port_.IsOpen()) {
         if (baud == 0 || !port_.Open(name, baud)) return LinkPortError;
+        // Whether the driver switches RTS is known once the port is open.
+        driverRts_ = port_.DriverTogglesRts();
     }
 
     int result = LinkOk;

@@ -30,6 +30,8 @@ public:
     [[nodiscard]] virtual bool DiscardBuffers() = 0;
 
     // True when the driver switches RTS by itself while it transmits (driver-toggled RTS).
+    // A backend that learns this from the driver when the port opens reports what the last
+    // open found, and before the first open what the platform is expected to offer.
     [[nodiscard]] virtual bool DriverTogglesRts() const = 0;
     // Raises or drops RTS by hand. A port without modem-control lines switches direction by
     // itself: that is not a failure and returns true. False only on a real port error.
