@@ -1,6 +1,53 @@
+// The program entry: the log switch, the shared run state, the main window and the progress
+// window, then the message loop until the main window closes.
+
+#include "app/AppContext.h"
+#include "app/Dialogs.h"
+#include "app/GuiHost.h"
+#include "app/Paths.h"
+#include "app/Settings.h"
+#include "app/main.h"
+#include "link/QtSerialPort.h"
+#include "project/IniFile.h"
+
 #include <QApplication>
+#include <QDir>
+#include <QStyleFactory>
+
+#include <memory>
 
 int main(int argc, char** argv) {
+    // Checked before the toolkit sees the command line.
+    const bool logOn = zyl::LogSwitchGiven(argc, argv);
+
     QApplication app(argc, argv);
-    return 0;
+    if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"))) app.setStyle(style);
+    app.setQuitOnLastWindowClosed(false);
+#ifdef _WIN32
+    // The core finds the executable's folder only through ZYL_HOME on this platform.
+    if (qEnvironmentVariableIsEmpty("ZYL_HOME"))
+        qputenv("ZYL_HOME",
+                QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toLocal8Bit());
+#endif
+
+    // The port needs the [Ports] device names before the first exchange; the main window
+    // reads the rest of the settings when it is first shown.
+    zyl::IniFile ini;
+    ini.Load(zyl::ProgramFile(zyl::SettingsFileName));
+    zyl::QtSerialPort port(zyl::ReadAppSettings(ini).ports);
+
+    zyl::GuiHost host;
+    auto context = std::make_unique<zyl::AppContext>(port, host);
+    if (logOn) context->link.EnableLog(zyl::ProgramFolder());
+
+    zyl::TForm1 form(*context);
+    zyl::ProgressWindow progress;
+    host.SetProgressWindow(&progress);
+    QObject::connect(&form, &zyl::TForm1::closed, &app, &QApplication::quit);
+
+    form.show();
+    const int result = app.exec();
+    host.SetProgressWindow(nullptr);
+    context->link.Close();
+    return result;
 }

@@ -1,0 +1,41 @@
+#pragma once
+
+// What one run shares: the project, the settings, the link and the controller access. The
+// entry (or a test) builds it before the main window, which then serves as the link controls.
+
+#include "app/ControllerAccess.h"
+#include "app/Host.h"
+#include "app/Settings.h"
+#include "link/Komunikacja.h"
+#include "link/SerialPort.h"
+#include "project/ProjectImage.h"
+
+namespace zyl {
+
+// Link controls that forward to the main window once it exists; until then the defaults of
+// its controls (port "1", "9600", address 1).
+class LinkControlsRelay : public LinkControls {
+public:
+    const LinkControls* target = nullptr;
+
+    int PortItemIndex() const override { return target ? target->PortItemIndex() : 0; }
+    int BaudItemIndex() const override { return target ? target->BaudItemIndex() : 0; }
+    int AddressValue() const override { return target ? target->AddressValue() : 1; }
+};
+
+// Holds the project image (about 280 KB): allocate it on the heap.
+struct AppContext {
+    AppContext(SerialPort& port, Host& host)
+        : host(host), link(port), access(link, host, controls, settings) {}
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    Host& host;
+    Project project;
+    AppSettings settings;
+    TFkomunikacja link;
+    LinkControlsRelay controls;
+    ControllerAccess access;
+};
+
+} // namespace zyl

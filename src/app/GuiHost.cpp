@@ -1,0 +1,90 @@
+#include "app/GuiHost.h"
+
+#include "app/Dialogs.h"
+#include "panel/CodePage.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QStringList>
+
+namespace zyl {
+
+namespace {
+
+std::optional<std::string> RunFileDialog(const FileDialogSpec& spec, bool save) {
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QString filter = ToolkitFileFilter(spec.filter);
+    if (!filter.isEmpty()) dialog.setNameFilters(filter.split(QStringLiteral(";;")));
+    if (!spec.defaultExtension.empty())
+        dialog.setDefaultSuffix(QString::fromStdString(spec.defaultExtension));
+    if (!spec.initialFolder.empty())
+        dialog.setDirectory(QFile::decodeName(spec.initialFolder.c_str()));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(save && spec.overwritePrompt));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty()) return std::nullopt;
+    return QFile::encodeName(files.front()).toStdString();
+}
+
+} // namespace
+
+QString FromPcText(std::string_view bytes) {
+    return QString::fromStdString(PcToUtf8(1250, bytes));
+}
+
+QString ToolkitFileFilter(std::string_view filter) {
+    const QStringList parts = FromPcText(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& p : patterns) p = p.trimmed();
+        filters << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                       QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+void GuiHost::ShowMessageBox(const std::string& text) {
+    zyl::ShowMessageBox(FromPcText(text));
+}
+
+int GuiHost::AskYesNo(const std::string& text) {
+    return zyl::AskYesNo(FromPcText(text));
+}
+
+void GuiHost::ShowProgress(int position, int maximum, const std::string& text) {
+    if (progress_)
+        progress_->ShowProgress(position, maximum, FromPcText(text));
+    else
+        QCoreApplication::processEvents();
+}
+
+void GuiHost::HideProgress() {
+    if (progress_) progress_->hide();
+}
+
+bool GuiHost::CancelRequested() {
+    return progress_ && progress_->CancelRequested();
+}
+
+void GuiHost::ClearCancel() {
+    if (progress_) progress_->ClearCancel();
+}
+
+void GuiHost::ProcessEvents() {
+    QCoreApplication::processEvents();
+}
+
+std::optional<std::string> GuiHost::ChooseOpenFile(const FileDialogSpec& spec) {
+    return RunFileDialog(spec, false);
+}
+
+std::optional<std::string> GuiHost::ChooseSaveFile(const FileDialogSpec& spec) {
+    return RunFileDialog(spec, true);
+}
+
+} // namespace zyl

@@ -1,0 +1,47 @@
+#pragma once
+
+// The Host of the windowed program: the program's own message and question dialogs, the
+// progress window and the toolkit's file dialogs. Texts arrive as bytes of PC code page 1250
+// and are converted at this edge.
+
+#include "app/Host.h"
+
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zyl {
+
+class ProgressWindow;
+
+class GuiHost : public Host {
+public:
+    // Without a progress window, progress only lets pending events run.
+    explicit GuiHost(ProgressWindow* progress = nullptr) : progress_(progress) {}
+    void SetProgressWindow(ProgressWindow* progress) { progress_ = progress; }
+
+    void ShowMessageBox(const std::string& text) override;
+    int AskYesNo(const std::string& text) override;
+    void ShowProgress(int position, int maximum, const std::string& text) override;
+    void HideProgress() override;
+    bool CancelRequested() override;
+    void ClearCancel() override;
+    void ProcessEvents() override;
+    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) override;
+    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) override;
+
+private:
+    ProgressWindow* progress_;
+};
+
+// A text in PC code page 1250 as a QString.
+[[nodiscard]] QString FromPcText(std::string_view bytes);
+
+// A filter of the form "Project ZYL|*.zyp;*.zy2" (description and pattern pairs separated by
+// '|', patterns by ';') as the toolkit writes it: "Project ZYL (*.zyp *.zy2)", pairs joined
+// by ";;". A description without its pattern part is dropped.
+[[nodiscard]] QString ToolkitFileFilter(std::string_view filter);
+
+} // namespace zyl

@@ -1,0 +1,384 @@
+#include "app/main.h"
+
+#include "app/Paths.h"
+#include "app/Settings.h"
+#include "panel/CodePage.h"
+#include "project/IniFile.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFormLayout>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <filesystem>
+
+namespace zyl {
+
+namespace {
+
+const QColor CaptionEnabled(255, 255, 255);
+const QColor CaptionDisabled(128, 128, 128);
+const QColor EditorButtonFace(46, 78, 116);
+const QColor ResultOk(0, 255, 0);
+const QColor ResultError(255, 0, 0);
+const QColor ResultBackground(24, 28, 34);
+
+struct EditorButtonSpec {
+    const char* caption;
+    const char* objectName;
+    void (TForm1::*open)();
+};
+
+// Loads an INI file for a change that must keep the rest of it: false when the file exists
+// but could not be read, so that saving would not replace it with the change alone.
+bool LoadForUpdate(IniFile& ini, const std::string& path) {
+    if (ini.Load(path)) return true;
+    std::error_code ec;
+    return !std::filesystem::exists(path, ec) && !ec;
+}
+
+void SetCaptionColour(QPushButton& button, const QColor& colour) {
+    QPalette palette = button.palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::ButtonText, colour);
+    button.setPalette(palette);
+}
+
+} // namespace
+
+TForm1::TForm1(AppContext& context, QWidget* parent)
+    : QMainWindow(parent),
+      context_(context), document_{context.project, std::string(), false,
+                                   [this](bool on) { EnableProjectCommands(on); },
+                                   [this](const std::string& name) { ShowFileName(name); }} {
+    context_.controls.target = this;
+
+    BuildControls();
+    BuildMenus();
+    buttons_[ButtonReadouts]->setVisible(moduleBox_->isChecked());
+    NumberProjectRecords(context_.project.image);
+    setWindowTitle(QString::fromLatin1(MainWindowTitle));
+    EnableProjectCommands(false);
+}
+
+TForm1::~TForm1() {
+    if (context_.controls.target == this) context_.controls.target = nullptr;
+}
+
+void TForm1::BuildControls() {
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+
+    fileNameLabel_ = new QLabel(central);
+    fileNameLabel_->setObjectName(QStringLiteral("LabelFileName"));
+    fileNameLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    fileNameLabel_->setMinimumHeight(fileNameLabel_->fontMetrics().height() + 10);
+    fileNameLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    fileNameLabel_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    fileNameLabel_->setMargin(3);
+
+    // Link settings.
+    auto* linkGroup = new QGroupBox(QStringLiteral("Link"), central);
+    portBox_ = new QComboBox(linkGroup);
+    portBox_->setObjectName(QStringLiteral("ComboBoxPort"));
+    for (int n = 1; n <= 16; ++n) portBox_->addItem(QString::number(n));
+    portBox_->setCurrentIndex(0);
+
+    addressEdit_ = new QSpinBox(linkGroup);
+    addressEdit_->setObjectName(QStringLiteral("IntEditAdres"));
+    addressEdit_->setRange(0, 247);
+    addressEdit_->setValue(1);
+
+    baudBox_ = new QComboBox(linkGroup);
+    baudBox_->setObjectName(QStringLiteral("ComboBoxPredkosc"));
+    baudBox_->addItems({QStringLiteral("9600"), QStringLiteral("19200")});
+    baudBox_->setCurrentIndex(0);
+
+    codePageBox_ = new QComboBox(linkGroup);
+    codePageBox_->setObjectName(QStringLiteral("ComboBoxCodePage"));
+    for (const char* name : CodePageNames) codePageBox_->addItem(QString::fromLatin1(name));
+    codePageBox_->setCurrentIndex(0);
+
+    moduleBox_ = new QCheckBox(QStringLiteral("Communication module"), linkGroup);
+    moduleBox_->setObjectName(QStringLiteral("CheckBoxModule"));
+    moduleBox_->setChecked(true);
+
+    connectionButton_ = new QPushButton(QStringLiteral("Communication"), linkGroup);
+    connectionButton_->setObjectName(QStringLiteral("ButtonCommunication"));
+    connectionButton_->setMinimumHeight(32);
+
+    resultLabel_ = new QLabel(linkGroup);
+    resultLabel_->setObjectName(QStringLiteral("LabelResult"));
+    QFont resultFont = resultLabel_->font();
+    resultFont.setPointSize(18);
+    resultFont.setBold(true);
+    resultLabel_->setFont(resultFont);
+    resultLabel_->setAlignment(Qt::AlignCenter);
+    resultLabel_->setAutoFillBackground(true);
+    QPalette resultPalette = resultLabel_->palette();
+    resultPalette.setColor(QPalette::Window, ResultBackground);
+    resultLabel_->setPalette(resultPalette);
+    resultLabel_->setFixedSize(QFontMetrics(resultFont).horizontalAdvance(QStringLiteral("ERR")) +
+                                   24,
+                               QFontMetrics(resultFont).height() + 8);
+    QSizePolicy keepSpace = resultLabel_->sizePolicy();
+    keepSpace.setRetainSizeWhenHidden(true);
+    resultLabel_->setSizePolicy(keepSpace);
+    resultLabel_->hide();
+
+    auto* form = new QFormLayout;
+    form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    form->addRow(QStringLiteral("Port COM"), portBox_);
+    form->addRow(QStringLiteral("Address RS-485"), addressEdit_);
+    form->addRow(QStringLiteral("Baud rate"), baudBox_);
+    form->addRow(QStringLiteral("Code page"), codePageBox_);
+    auto* test = new QHBoxLayout;
+    test->addWidget(connectionButton_, 1);
+    test->addWidget(resultLabel_);
+    auto* linkLayout = new QVBoxLayout(linkGroup);
+    linkLayout->addLayout(form);
+    linkLayout->addSpacing(4);
+    linkLayout->addWidget(moduleBox_);
+    linkLayout->addStretch(1);
+    auto* rule = new QFrame(linkGroup);
+    rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    linkLayout->addWidget(rule);
+    linkLayout->addLayout(test);
+
+    // The editor buttons.
+    static constexpr EditorButtonSpec Editors[EditorButtonCount] = {
+        {"Programs", "ButtonPrograms", &TForm1::OpenPrograms},
+        {"Program WASHING", "ButtonProgramWashing", &TForm1::OpenWashingProgram},
+        {"Processes", "ButtonProcesses", &TForm1::OpenProcesses},
+        {"Processes WASHING", "ButtonProcessesWashing", &TForm1::OpenWashingProcesses},
+        {"Alarms", "ButtonAlarms", &TForm1::OpenAlarms},
+        {"Relays", "ButtonRelays", &TForm1::OpenRelays},
+        {"Special statuses", "ButtonSpecialStatuses", &TForm1::OpenSpecialStatuses},
+        {"Readouts", "ButtonReadouts", &TForm1::OpenReadouts},
+        {"Setup", "ButtonSetup", &TForm1::OpenSetup},
+        {"Analog OUT", "ButtonAnalogOut", &TForm1::OpenAnalogOutputs},
+        {"PID", "ButtonPid", &TForm1::OpenPidRegulators},
+    };
+    auto* projectGroup = new QGroupBox(QStringLiteral("Project"), central);
+    auto* grid = new QGridLayout(projectGroup);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(8);
+    for (int i = 0; i < EditorButtonCount; ++i) {
+        auto* button = new QPushButton(QString::fromLatin1(Editors[i].caption), projectGroup);
+        button->setObjectName(QString::fromLatin1(Editors[i].objectName));
+        button->setMinimumSize(160, 34);
+        QPalette palette = button->palette();
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            palette.setColor(group, QPalette::Button, EditorButtonFace);
+        button->setPalette(palette);
+        QFont font = button->font();
+        font.setBold(true);
+        button->setFont(font);
+        const auto open = Editors[i].open;
+        connect(button, &QPushButton::clicked, this,
+                [this, open] { Guarded([&] { (this->*open)(); }); });
+        grid->addWidget(button, i / 2, i % 2);
+        buttons_[static_cast<std::size_t>(i)] = button;
+    }
+    grid->setRowStretch(EditorButtonCount / 2 + 1, 1);
+
+    auto* groups = new QHBoxLayout;
+    groups->setSpacing(10);
+    groups->addWidget(linkGroup);
+    groups->addWidget(projectGroup, 1);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(10, 6, 10, 10);
+    layout->setSpacing(6);
+    layout->addWidget(fileNameLabel_);
+    layout->addLayout(groups, 1);
+
+    connect(moduleBox_, &QCheckBox::toggled, this, [this] { ModuleBoxChanged(); });
+    connect(codePageBox_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { CodePageChanged(index); });
+    connect(connectionButton_, &QPushButton::clicked, this,
+            [this] { Guarded([this] { ConnectionTest(); }); });
+}
+
+void TForm1::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    newAction_ = file->addAction(QStringLiteral("New"));
+    openAction_ = file->addAction(QStringLiteral("Open"));
+    saveAction_ = file->addAction(QStringLiteral("Save"));
+    saveAsAction_ = file->addAction(QStringLiteral("Save as..."));
+    file->addSeparator();
+    closeAction_ = file->addAction(QStringLiteral("Close"));
+
+    QMenu* project = menuBar()->addMenu(QStringLiteral("Project"));
+    readAction_ = project->addAction(QStringLiteral("Read from controller"));
+    writeAction_ = project->addAction(QStringLiteral("Write to controller"));
+    writeAction_->setEnabled(false);
+    project->addSeparator();
+    resetAction_ = project->addAction(QStringLiteral("Device reset"));
+
+    QMenu* languages = menuBar()->addMenu(QStringLiteral("Languages"));
+    languagesAction_ = languages->addAction(QStringLiteral("Set languages"));
+
+    const auto on = [this](QAction* action, std::function<void()> run) {
+        connect(action, &QAction::triggered, this, [this, run] { Guarded(run); });
+    };
+    on(newAction_, [this] { NewProject(document_, context_.host, ProgramFolder()); });
+    on(openAction_, [this] { OpenProject(document_, context_.host, ProgramFolder()); });
+    on(saveAction_, [this] { (void)SaveProject(document_, context_.host, false); });
+    on(saveAsAction_, [this] { (void)SaveProject(document_, context_.host, true); });
+    on(closeAction_, [this] { close(); });
+    on(readAction_, [this] { ReadFromController(); });
+    on(writeAction_, [this] { WriteToController(); });
+    on(resetAction_, [this] { DeviceReset(); });
+    on(languagesAction_, [this] { SetLanguages(); });
+}
+
+void TForm1::EnableProjectCommands(bool on) {
+    for (QPushButton* button : buttons_) {
+        button->setEnabled(on);
+        SetCaptionColour(*button, on ? CaptionEnabled : CaptionDisabled);
+    }
+    if (on) writeAction_->setEnabled(true);
+}
+
+int TForm1::PortItemIndex() const {
+    return portBox_->currentIndex();
+}
+int TForm1::BaudItemIndex() const {
+    return baudBox_->currentIndex();
+}
+int TForm1::AddressValue() const {
+    return addressEdit_->value();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    Guarded([this] { FirstShow(); });
+}
+
+void TForm1::FirstShow() {
+    setWindowTitle(QString::fromLatin1(MainWindowShownTitle));
+
+    IniFile ini;
+    ini.Load(ProgramFile(SettingsFileName));
+    context_.settings = ReadAppSettings(ini);
+    context_.link.SetTuning(context_.settings.tuning);
+    context_.access.programBlockCount = context_.settings.ileBlokProgram;
+    moduleBox_->setChecked(context_.settings.JestModul == 1);
+    codePageBox_->setCurrentIndex(context_.settings.StronaKodowa);
+    CodePageChanged(codePageBox_->currentIndex());
+    ModuleBoxChanged();
+
+    IniFile stored;
+    stored.Load(ProgramFile(LinkControlsFileName));
+    const LinkControlValues values = ReadLinkControls(stored);
+    portBox_->setCurrentIndex(values.portIndex);
+    baudBox_->setCurrentIndex(values.baudIndex);
+    addressEdit_->setValue(values.address);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (!closingDone_) {
+        closingDone_ = true;
+        Guarded([this] {
+            if (context_.access.resetPending) context_.access.ResetDeviceIfPending();
+        });
+        Guarded([this] { WriteClosingSettingsFile(); });
+        Guarded([this] { AskToSaveNewProject(document_, context_.host); });
+        Guarded([this] { SaveLinkControls(); });
+    }
+    event->accept();
+    emit closed();
+}
+
+void TForm1::WriteClosingSettingsFile() {
+    const std::string path = ProgramFile(SettingsFileName);
+    IniFile ini;
+    if (!LoadForUpdate(ini, path)) return;
+    WriteClosingSettings(ini, codePageBox_->currentIndex(), moduleBox_->isChecked());
+    (void)ini.Save(path);
+}
+
+void TForm1::SaveLinkControls() {
+    const std::string path = ProgramFile(LinkControlsFileName);
+    IniFile ini;
+    if (!LoadForUpdate(ini, path)) return;
+    WriteLinkControls(ini,
+                      {portBox_->currentIndex(), baudBox_->currentIndex(), addressEdit_->value()});
+    (void)ini.Save(path);
+}
+
+void TForm1::ModuleBoxChanged() {
+    context_.access.moduleMode = moduleBox_->isChecked();
+    buttons_[ButtonReadouts]->setVisible(moduleBox_->isChecked());
+}
+
+void TForm1::CodePageChanged(int index) {
+    context_.link.codePage = index < 0 ? 0 : index;
+}
+
+void TForm1::ConnectionTest() {
+    resultLabel_->hide();
+    resultLabel_->parentWidget()->repaint(resultLabel_->geometry());
+    const bool ok = context_.access.ConnectionTest();
+    resultLabel_->setText(ok ? QStringLiteral("OK") : QStringLiteral("ERR"));
+    QPalette palette = resultLabel_->palette();
+    palette.setColor(QPalette::WindowText, ok ? ResultOk : ResultError);
+    resultLabel_->setPalette(palette);
+    resultLabel_->show();
+}
+
+void TForm1::DeviceReset() {
+    context_.access.DeviceReset();
+}
+
+void TForm1::ShowFileName(const std::string& fileName) {
+    const QString name = QFile::decodeName(fileName.c_str());
+    fileNameLabel_->setText(name);
+    fileNameLabel_->setToolTip(name);
+}
+
+void TForm1::Guarded(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& e) {
+        context_.host.ShowMessageBox(e.what());
+    }
+}
+
+void TForm1::OpenPrograms() {}
+
+void TForm1::OpenWashingProgram() {
+    SetWashingProgramNumber(context_.project.image);
+    SetWashingProgramName(context_.project.image);
+}
+
+void TForm1::OpenProcesses() {}
+void TForm1::OpenWashingProcesses() {}
+void TForm1::OpenAlarms() {}
+void TForm1::OpenRelays() {}
+void TForm1::OpenSpecialStatuses() {}
+void TForm1::OpenReadouts() {}
+void TForm1::OpenSetup() {}
+void TForm1::OpenAnalogOutputs() {}
+void TForm1::OpenPidRegulators() {}
+void TForm1::ReadFromController() {}
+void TForm1::WriteToController() {}
+void TForm1::SetLanguages() {}
+
+} // namespace zyl

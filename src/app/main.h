@@ -1,0 +1,147 @@
+#pragma once
+
+// TForm1, the main window: the link settings every controller operation uses, the File and
+// Project menus, and the buttons that open the block editors.
+
+#include "app/AppContext.h"
+#include "app/ControllerAccess.h"
+#include "project/ProjectFiles.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+
+namespace zyl {
+
+class TForm1 : public QMainWindow, public LinkControls {
+    Q_OBJECT
+public:
+    // The editor buttons, in the order they are enabled together.
+    enum EditorButton {
+        ButtonPrograms,
+        ButtonProgramWashing,
+        ButtonProcesses,
+        ButtonProcessesWashing,
+        ButtonAlarms,
+        ButtonRelays,
+        ButtonSpecialStatuses,
+        ButtonReadouts,
+        ButtonSetup,
+        ButtonAnalogOut,
+        ButtonPid,
+        EditorButtonCount
+    };
+
+    // Numbers the records of the context's project and builds the window; the settings files
+    // are read when the window is first shown.
+    explicit TForm1(AppContext& context, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Enables or disables the editor buttons (white or grey captions); enabling also enables
+    // Project > "Write to controller" for good.
+    void EnableProjectCommands(bool on);
+
+    [[nodiscard]] int PortItemIndex() const override;
+    [[nodiscard]] int BaudItemIndex() const override;
+    [[nodiscard]] int AddressValue() const override;
+
+    [[nodiscard]] AppContext& Context() { return context_; }
+    [[nodiscard]] ProjectDocument& Document() { return document_; }
+
+    [[nodiscard]] QComboBox* PortBox() const { return portBox_; }
+    [[nodiscard]] QSpinBox* AddressEdit() const { return addressEdit_; }
+    [[nodiscard]] QComboBox* BaudBox() const { return baudBox_; }
+    [[nodiscard]] QPushButton* ConnectionButton() const { return connectionButton_; }
+    [[nodiscard]] QLabel* ResultLabel() const { return resultLabel_; }
+    [[nodiscard]] QCheckBox* ModuleBox() const { return moduleBox_; }
+    [[nodiscard]] QComboBox* CodePageBox() const { return codePageBox_; }
+    [[nodiscard]] QLabel* FileNameLabel() const { return fileNameLabel_; }
+    [[nodiscard]] QPushButton* Button(EditorButton which) const { return buttons_[which]; }
+
+    [[nodiscard]] QAction* NewAction() const { return newAction_; }
+    [[nodiscard]] QAction* OpenAction() const { return openAction_; }
+    [[nodiscard]] QAction* SaveAction() const { return saveAction_; }
+    [[nodiscard]] QAction* SaveAsAction() const { return saveAsAction_; }
+    [[nodiscard]] QAction* CloseAction() const { return closeAction_; }
+    [[nodiscard]] QAction* ReadFromControllerAction() const { return readAction_; }
+    [[nodiscard]] QAction* WriteToControllerAction() const { return writeAction_; }
+    [[nodiscard]] QAction* DeviceResetAction() const { return resetAction_; }
+    [[nodiscard]] QAction* SetLanguagesAction() const { return languagesAction_; }
+
+signals:
+    // After the closing steps have run; the program ends here.
+    void closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void FirstShow();
+    void ModuleBoxChanged();
+    void CodePageChanged(int index);
+    void ConnectionTest();
+    void DeviceReset();
+    void WriteClosingSettingsFile();
+    void SaveLinkControls();
+    void ShowFileName(const std::string& fileName);
+    // Runs a user action; an error it does not handle ends it with its text in a message box.
+    void Guarded(const std::function<void()>& action);
+
+    // The windows behind the buttons and menu entries.
+    void OpenPrograms();
+    void OpenWashingProgram();
+    void OpenProcesses();
+    void OpenWashingProcesses();
+    void OpenAlarms();
+    void OpenRelays();
+    void OpenSpecialStatuses();
+    void OpenReadouts();
+    void OpenSetup();
+    void OpenAnalogOutputs();
+    void OpenPidRegulators();
+    void ReadFromController();
+    void WriteToController();
+    void SetLanguages();
+
+    AppContext& context_;
+    ProjectDocument document_;
+    bool shown_ = false;
+    bool closingDone_ = false;
+
+    QLabel* fileNameLabel_ = nullptr;
+    QComboBox* portBox_ = nullptr;
+    QSpinBox* addressEdit_ = nullptr;
+    QComboBox* baudBox_ = nullptr;
+    QPushButton* connectionButton_ = nullptr;
+    QLabel* resultLabel_ = nullptr;
+    QCheckBox* moduleBox_ = nullptr;
+    QComboBox* codePageBox_ = nullptr;
+    std::array<QPushButton*, EditorButtonCount> buttons_{};
+
+    QAction* newAction_ = nullptr;
+    QAction* openAction_ = nullptr;
+    QAction* saveAction_ = nullptr;
+    QAction* saveAsAction_ = nullptr;
+    QAction* closeAction_ = nullptr;
+    QAction* readAction_ = nullptr;
+    QAction* writeAction_ = nullptr;
+    QAction* resetAction_ = nullptr;
+    QAction* languagesAction_ = nullptr;
+};
+
+// The window title before and after the first showing.
+inline constexpr const char* MainWindowTitle = " ZYL Setup 5.7";
+inline constexpr const char* MainWindowShownTitle = " ZYL Setup 5.7 ZYL200";
+
+} // namespace zyl

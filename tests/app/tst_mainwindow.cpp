@@ -1,0 +1,578 @@
+#include "app/AppContext.h"
+#include "app/Paths.h"
+#include "app/main.h"
+#include "link/Frame.h"
+#include "panel/CodePage.h"
+#include "project/IniFile.h"
+#include "support/FakeSerialPort.h"
+#include "support/RecordingHost.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace zyl;
+
+namespace {
+
+// A recording host that can look at the program's folder whenever a question is asked.
+class WatchingHost : public test::RecordingHost {
+public:
+    std::function<void(const std::string&)> onQuestion;
+    int AskYesNo(const std::string& text) override {
+        if (onQuestion) onQuestion(text);
+        return RecordingHost::AskYesNo(text);
+    }
+};
+
+const char* const SaveQuestion = "Should modifications in design be saved?";
+
+std::vector<std::uint8_t> ReplyFrom(std::uint8_t address, std::size_t length) {
+    std::vector<std::uint8_t> reply(length - 2, 0);
+    reply[0] = address;
+    AppendChecksum(reply);
+    return reply;
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void logSwitch_data();
+    void logSwitch();
+    void titleOnFirstShow();
+    void startState();
+    void moduleBoxFromSettings_data();
+    void moduleBoxFromSettings();
+    void readoutsFollowModuleBox();
+    void settingsApplied_data();
+    void settingsApplied();
+    void linkControlsRestored_data();
+    void linkControlsRestored();
+    void linkSettingsFollowControls_data();
+    void linkSettingsFollowControls();
+    void enableProjectCommands_data();
+    void enableProjectCommands();
+    void openCancelled_data();
+    void openCancelled();
+    void closingWritesSettingsKeepingTheRest();
+    void closingCreatesMissingSettings();
+    void closingOrder_data();
+    void closingOrder();
+    void closingSavesLinkControls();
+    void connectionTest_data();
+    void connectionTest();
+    void deviceReset_data();
+    void deviceReset();
+    void screenshot();
+
+private:
+    TForm1& Form();
+    QString Path(const char* name) const { return home_->filePath(QString::fromLatin1(name)); }
+    void WriteFile(const char* name, const QByteArray& bytes) const;
+    QByteArray ReadFile(const char* name) const;
+    void WriteTemplate() const;
+
+    std::unique_ptr<QTemporaryDir> home_;
+    std::unique_ptr<test::FakeSerialPort> port_;
+    std::unique_ptr<WatchingHost> host_;
+    std::unique_ptr<AppContext> context_;
+    std::unique_ptr<TForm1> form_;
+};
+
+void MainWindowTest::init() {
+    home_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(home_->isValid());
+    qputenv("ZYL_HOME", QFile::encodeName(home_->path()));
+    port_ = std::make_unique<test::FakeSerialPort>();
+    host_ = std::make_unique<WatchingHost>();
+    context_ = std::make_unique<AppContext>(*port_, *host_);
+}
+
+void MainWindowTest::cleanup() {
+    form_.reset();
+    context_.reset();
+    host_.reset();
+    port_.reset();
+    home_.reset();
+    qunsetenv("ZYL_HOME");
+}
+
+TForm1& MainWindowTest::Form() {
+    if (!form_) form_ = std::make_unique<TForm1>(*context_);
+    return *form_;
+}
+
+void MainWindowTest::WriteFile(const char* name, const QByteArray& bytes) const {
+    QFile file(Path(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray MainWindowTest::ReadFile(const char* name) const {
+    QFile file(Path(name));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll();
+}
+
+void MainWindowTest::WriteTemplate() const {
+    WriteFile("default.zy2", QByteArray(static_cast<qsizetype>(sizeof(TProjectImage)), '\0'));
+}
+
+void MainWindowTest::logSwitch_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("logOn");
+    QTest::newRow("no arguments") << QStringList() << false;
+    QTest::newRow("/D") << QStringList{"/D"} << true;
+    QTest::newRow("lower case with blanks") << QStringList{" /d "} << true;
+    QTest::newRow("tabs") << QStringList{"\t/D\t"} << true;
+    QTest::newRow("further letters") << QStringList{"/DX"} << false;
+    QTest::newRow("empty argument") << QStringList{""} << false;
+    QTest::newRow("without the slash") << QStringList{"D"} << false;
+    QTest::newRow("only the second argument") << QStringList{"x", "/D"} << false;
+    QTest::newRow("first of two") << QStringList{"/d", "x"} << true;
+}
+
+void MainWindowTest::logSwitch() {
+    QFETCH(QStringList, arguments);
+    std::vector<QByteArray> storage{QByteArray("SetupZYL")};
+    for (const QString& a : arguments) storage.push_back(a.toLatin1());
+    std::vector<const char*> argv;
+    for (const QByteArray& a : storage) argv.push_back(a.constData());
+    argv.push_back(nullptr);
+    QTEST(LogSwitchGiven(static_cast<int>(storage.size()), argv.data()), "logOn");
+}
+
+void MainWindowTest::titleOnFirstShow() {
+    TForm1& form = Form();
+    QCOMPARE(form.windowTitle(), QStringLiteral(" ZYL Setup 5.7"));
+    form.show();
+    QCOMPARE(form.windowTitle(), QStringLiteral(" ZYL Setup 5.7 ZYL200"));
+    form.hide();
+    form.show();
+    QCOMPARE(form.windowTitle(), QStringLiteral(" ZYL Setup 5.7 ZYL200"));
+}
+
+void MainWindowTest::startState() {
+    TForm1& form = Form();
+    // Creation numbers the records of the project.
+    const TProjectImage& image = context_->project.image;
+    QCOMPARE(static_cast<int>(image.Relays[31].Number), 32);
+    QCOMPARE(static_cast<int>(image.Alarms[0].Number), 1);
+    QCOMPARE(static_cast<int>(image.WashingProgram.Number), 101);
+
+    const QStringList captions{
+        "Programs",         "Program WASHING", "Processes", "Processes WASHING", "Alarms", "Relays",
+        "Special statuses", "Readouts",        "Setup",     "Analog OUT",        "PID"};
+    for (int i = 0; i < TForm1::EditorButtonCount; ++i) {
+        const QPushButton& button = *form.Button(static_cast<TForm1::EditorButton>(i));
+        QCOMPARE(button.text(), captions[i]);
+        QVERIFY2(!button.isEnabled(), qPrintable(captions[i]));
+        QCOMPARE(button.palette().color(QPalette::ButtonText), QColor(128, 128, 128));
+    }
+    QVERIFY(!form.WriteToControllerAction()->isEnabled());
+    QVERIFY(form.ReadFromControllerAction()->isEnabled());
+    QVERIFY(form.ModuleBox()->isChecked());
+    QVERIFY(form.ResultLabel()->isHidden());
+    QVERIFY(form.FileNameLabel()->text().isEmpty());
+
+    QCOMPARE(form.PortBox()->count(), 16);
+    QCOMPARE(form.PortBox()->itemText(0), QStringLiteral("1"));
+    QCOMPARE(form.PortBox()->itemText(15), QStringLiteral("16"));
+    QCOMPARE(form.PortBox()->currentIndex(), 0);
+    QCOMPARE(form.AddressEdit()->minimum(), 0);
+    QCOMPARE(form.AddressEdit()->maximum(), 247);
+    QCOMPARE(form.AddressEdit()->value(), 1);
+    QCOMPARE(form.BaudBox()->count(), 2);
+    QCOMPARE(form.BaudBox()->itemText(0), QStringLiteral("9600"));
+    QCOMPARE(form.BaudBox()->itemText(1), QStringLiteral("19200"));
+    QCOMPARE(form.CodePageBox()->count(), 4);
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(form.CodePageBox()->itemText(i), QString::fromLatin1(CodePageNames[i]));
+
+    QStringList menus;
+    for (QAction* menu : form.menuBar()->actions()) {
+        QStringList entries;
+        for (QAction* entry : menu->menu()->actions())
+            if (!entry->isSeparator()) entries << entry->text();
+        menus << menu->text() + QLatin1Char(':') + entries.join(QLatin1Char(','));
+    }
+    QCOMPARE(menus, (QStringList{"File:New,Open,Save,Save as...,Close",
+                                 "Project:Read from controller,Write to controller,Device reset",
+                                 "Languages:Set languages"}));
+}
+
+void MainWindowTest::moduleBoxFromSettings_data() {
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("no settings file") << QByteArray() << false;
+    QTest::newRow("JestModul=1") << QByteArray("[Parametry]\r\nJestModul=1\r\n") << true;
+    QTest::newRow("JestModul=0") << QByteArray("[Parametry]\r\nJestModul=0\r\n") << false;
+    QTest::newRow("JestModul=2") << QByteArray("[Parametry]\r\nJestModul=2\r\n") << false;
+}
+
+void MainWindowTest::moduleBoxFromSettings() {
+    QFETCH(QByteArray, settings);
+    QFETCH(bool, checked);
+    if (!settings.isEmpty()) WriteFile("ustawienia.ini", settings);
+    TForm1& form = Form();
+    form.show();
+    QCOMPARE(form.ModuleBox()->isChecked(), checked);
+    QCOMPARE(context_->access.moduleMode, checked);
+    QCOMPARE(form.Button(TForm1::ButtonReadouts)->isVisible(), checked);
+}
+
+void MainWindowTest::readoutsFollowModuleBox() {
+    WriteFile("ustawienia.ini", "[Parametry]\r\nJestModul=0\r\n");
+    TForm1& form = Form();
+    form.show();
+    QPushButton& readouts = *form.Button(TForm1::ButtonReadouts);
+    QVERIFY(!readouts.isVisible());
+    form.ModuleBox()->click();
+    QVERIFY(readouts.isVisible());
+    QVERIFY(context_->access.moduleMode);
+    form.ModuleBox()->click();
+    QVERIFY(!readouts.isVisible());
+    QVERIFY(!context_->access.moduleMode);
+}
+
+void MainWindowTest::settingsApplied_data() {
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<int>("codePage");
+    QTest::addColumn<int>("ileSleep");
+    QTest::addColumn<int>("timeout");
+    QTest::addColumn<int>("blockCount");
+    QTest::newRow("defaults") << QByteArray("[Parametry]\r\n") << 0 << 5 << 2000 << 2;
+    QTest::newRow("code page Polish, tunings")
+        << QByteArray("[Parametry]\r\nileBlokProgram=3\r\nIleSleep=7\r\ntimeoutStand=150\r\n"
+                      "StronaKodowa=2\r\n")
+        << 2 << 7 << 150 << 3;
+    QTest::newRow("IleSleep 10 is read as 5")
+        << QByteArray("[Parametry]\r\nIleSleep=10\r\nStronaKodowa=3\r\n") << 3 << 5 << 2000 << 2;
+    QTest::newRow("code page out of range")
+        << QByteArray("[Parametry]\r\nStronaKodowa=7\r\n") << 0 << 5 << 2000 << 2;
+}
+
+void MainWindowTest::settingsApplied() {
+    QFETCH(QByteArray, settings);
+    QFETCH(int, codePage);
+    WriteFile("ustawienia.ini", settings);
+    TForm1& form = Form();
+    form.show();
+    QCOMPARE(form.CodePageBox()->currentIndex(), codePage);
+    QCOMPARE(context_->link.codePage, codePage);
+    QTEST(context_->link.Tuning().IleSleep, "ileSleep");
+    QTEST(context_->link.Tuning().timeoutStand, "timeout");
+    QTEST(context_->access.programBlockCount, "blockCount");
+    // A later choice in the list takes effect at once.
+    form.CodePageBox()->setCurrentIndex(1);
+    QCOMPARE(context_->link.codePage, 1);
+}
+
+void MainWindowTest::linkControlsRestored_data() {
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("address");
+    QTest::newRow("no file: the defaults") << QByteArray() << 0 << 0 << 1;
+    QTest::newRow("stored values")
+        << QByteArray("[Parametry]\r\nComboBoxPort_ItemIndex=4\r\nComboBoxPredkosc_ItemIndex=1\r\n"
+                      "IntEditAdres_Value=17\r\nFormVersion=0\r\n")
+        << 4 << 1 << 17;
+    QTest::newRow("out of range values")
+        << QByteArray("[Parametry]\r\nComboBoxPort_ItemIndex=16\r\nComboBoxPredkosc_ItemIndex=2\r\n"
+                      "IntEditAdres_Value=300\r\n")
+        << 0 << 0 << 247;
+}
+
+void MainWindowTest::linkControlsRestored() {
+    QFETCH(QByteArray, stored);
+    if (!stored.isEmpty()) WriteFile("setupZYLust.ini", stored);
+    TForm1& form = Form();
+    form.show();
+    QTEST(form.PortBox()->currentIndex(), "port");
+    QTEST(form.BaudBox()->currentIndex(), "baud");
+    QTEST(form.AddressEdit()->value(), "address");
+}
+
+void MainWindowTest::linkSettingsFollowControls_data() {
+    QTest::addColumn<int>("port");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("address");
+    QTest::addColumn<int>("baudCode");
+    QTest::newRow("COM1, 9600, address 0") << 0 << 0 << 0 << 6;
+    QTest::newRow("COM16, 19200, address 247") << 15 << 1 << 247 << 8;
+    QTest::newRow("COM3, 19200, address 12") << 2 << 1 << 12 << 8;
+}
+
+void MainWindowTest::linkSettingsFollowControls() {
+    QFETCH(int, port);
+    QFETCH(int, baud);
+    QFETCH(int, address);
+    TForm1& form = Form();
+    form.show();
+    form.PortBox()->setCurrentIndex(port);
+    form.BaudBox()->setCurrentIndex(baud);
+    form.AddressEdit()->setValue(address);
+    context_->access.ReadLinkSettings();
+    QCOMPARE(context_->access.linkParams.PortIndex, port);
+    QTEST(static_cast<int>(context_->access.linkParams.BaudCode), "baudCode");
+    QCOMPARE(static_cast<int>(context_->access.DeviceAddress), address);
+}
+
+void MainWindowTest::enableProjectCommands_data() {
+    QTest::addColumn<bool>("on");
+    QTest::addColumn<QColor>("caption");
+    QTest::newRow("on: white captions") << true << QColor(255, 255, 255);
+    QTest::newRow("off: grey captions") << false << QColor(128, 128, 128);
+}
+
+void MainWindowTest::enableProjectCommands() {
+    QFETCH(bool, on);
+    QFETCH(QColor, caption);
+    TForm1& form = Form();
+    form.show();
+    form.EnableProjectCommands(!on);
+    form.EnableProjectCommands(on);
+    for (int i = 0; i < TForm1::EditorButtonCount; ++i) {
+        const QPushButton& button = *form.Button(static_cast<TForm1::EditorButton>(i));
+        QCOMPARE(button.isEnabled(), on);
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            QCOMPARE(button.palette().color(group, QPalette::ButtonText), caption);
+    }
+    // Once enabled, "Write to controller" stays enabled.
+    QVERIFY(form.WriteToControllerAction()->isEnabled());
+}
+
+void MainWindowTest::openCancelled_data() {
+    QTest::addColumn<bool>("newFirst");
+    QTest::newRow("at start") << false;
+    QTest::newRow("after File > New") << true;
+}
+
+void MainWindowTest::openCancelled() {
+    QFETCH(bool, newFirst);
+    WriteTemplate();
+    TForm1& form = Form();
+    form.show();
+    if (newFirst) {
+        form.NewAction()->trigger();
+        QCOMPARE(form.FileNameLabel()->text(), Path("default.zy2"));
+        QVERIFY(form.Button(TForm1::ButtonPrograms)->isEnabled());
+        QVERIFY(form.Document().modified);
+        host_->answers.push_back(AnswerNo); // the save question of Open
+    }
+    form.OpenAction()->trigger();
+    QCOMPARE(host_->dialogs.size(), std::size_t{1});
+    QCOMPARE(host_->dialogs[0].initialFolder, home_->path().toStdString());
+    QCOMPARE(host_->dialogs[0].filter, std::string("Project ZYL|*.zyp;*.zy2"));
+    for (int i = 0; i < TForm1::EditorButtonCount; ++i)
+        QVERIFY(!form.Button(static_cast<TForm1::EditorButton>(i))->isEnabled());
+    QVERIFY(form.FileNameLabel()->text().isEmpty());
+    QVERIFY(!form.Document().modified);
+    QCOMPARE(form.WriteToControllerAction()->isEnabled(), newFirst);
+}
+
+void MainWindowTest::closingWritesSettingsKeepingTheRest() {
+    const QByteArray before("; settings of the link\r\n"
+                            "[Parametry]\r\n"
+                            "WaitForPanel = 7\r\n"
+                            "StronaKodowa=0\r\n"
+                            "Tekst=\xB9\xE6\r\n"
+                            "JestModul=0\r\n"
+                            "\r\n"
+                            "[Ports]\r\n"
+                            "StronaKodowa=9\r\n"
+                            "COM1=/dev/ttyUSB0\r\n");
+    QByteArray after = before;
+    after.replace("StronaKodowa=0", "StronaKodowa=3").replace("JestModul=0", "JestModul=1");
+    WriteFile("ustawienia.ini", before);
+    TForm1& form = Form();
+    form.show();
+    form.CodePageBox()->setCurrentIndex(3);
+    form.ModuleBox()->setChecked(true);
+    QVERIFY(form.close());
+    QCOMPARE(ReadFile("ustawienia.ini"), after);
+}
+
+void MainWindowTest::closingCreatesMissingSettings() {
+    TForm1& form = Form();
+    form.show();
+    form.CodePageBox()->setCurrentIndex(2);
+    QVERIFY(form.close());
+    IniFile ini;
+    QVERIFY(ini.Load(Path("ustawienia.ini").toStdString()));
+    QCOMPARE(ini.ReadInteger("Parametry", "StronaKodowa", -1), 2);
+    QCOMPARE(ini.ReadInteger("Parametry", "JestModul", -1), 0);
+}
+
+void MainWindowTest::closingOrder_data() {
+    QTest::addColumn<bool>("askBeforeReset");
+    QTest::addColumn<bool>("resetPending");
+    QTest::addColumn<bool>("newProject");
+    QTest::addColumn<int>("saveAnswer");
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<bool>("saved");
+    const QString reset =
+        QStringLiteral("Reset device?|settings not yet written|link not yet saved");
+    const QString save =
+        QString::fromLatin1(SaveQuestion) + QStringLiteral("|settings written|link not yet saved");
+    QTest::newRow("reset pending, new project")
+        << true << true << true << AnswerNo << QStringList{reset, save} << false;
+    QTest::newRow("new project saved on Yes")
+        << true << false << true << AnswerYes << QStringList{save} << true;
+    QTest::newRow("reset not asked for")
+        << false << true << true << AnswerNo << QStringList{save} << false;
+    QTest::newRow("nothing to ask") << true << false << false << AnswerNo << QStringList() << false;
+}
+
+void MainWindowTest::closingOrder() {
+    QFETCH(bool, askBeforeReset);
+    QFETCH(bool, resetPending);
+    QFETCH(bool, newProject);
+    QFETCH(int, saveAnswer);
+    QFETCH(bool, saved);
+    WriteFile("ustawienia.ini", askBeforeReset ? "[Parametry]\r\nPytajOReset=1\r\n"
+                                               : "[Parametry]\r\nPytajOReset=0\r\n");
+    WriteTemplate();
+    QStringList questions;
+    host_->onQuestion = [&](const std::string& text) {
+        const bool settingsWritten = ReadFile("ustawienia.ini").contains("JestModul");
+        const bool linkSaved = QFile::exists(Path("setupZYLust.ini"));
+        questions << QString::fromStdString(text) +
+                         (settingsWritten ? "|settings written" : "|settings not yet written") +
+                         (linkSaved ? "|link saved" : "|link not yet saved");
+    };
+    TForm1& form = Form();
+    form.show();
+    if (newProject) form.NewAction()->trigger();
+    context_->access.resetPending = resetPending;
+    if (resetPending && askBeforeReset) host_->answers.push_back(AnswerNo);
+    host_->answers.push_back(saveAnswer);
+    QSignalSpy closed(&form, &TForm1::closed);
+    QVERIFY(form.close());
+    QCOMPARE(closed.count(), 1);
+    QTEST(questions, "questions");
+    QVERIFY(QFile::exists(Path("setupZYLust.ini")));
+    QCOMPARE(QFile::exists(Path("default.zy2h")), saved);
+    QCOMPARE(QFile::exists(Path("default.zy2pid")), saved);
+    // The refused reset sent nothing.
+    QVERIFY(port_->written.empty());
+}
+
+void MainWindowTest::closingSavesLinkControls() {
+    WriteFile("setupZYLust.ini",
+              "[Parametry]\r\nComboBoxPort_ItemIndex=1\r\n\r\n[Inne]\r\nX=1\r\n");
+    TForm1& form = Form();
+    form.show();
+    QCOMPARE(form.PortBox()->currentIndex(), 1);
+    form.PortBox()->setCurrentIndex(4);
+    form.BaudBox()->setCurrentIndex(1);
+    form.AddressEdit()->setValue(200);
+    QVERIFY(form.close());
+    IniFile ini;
+    QVERIFY(ini.Load(Path("setupZYLust.ini").toStdString()));
+    QCOMPARE(ini.ReadInteger("Parametry", "ComboBoxPort_ItemIndex", -1), 4);
+    QCOMPARE(ini.ReadInteger("Parametry", "ComboBoxPredkosc_ItemIndex", -1), 1);
+    QCOMPARE(ini.ReadInteger("Parametry", "IntEditAdres_Value", -1), 200);
+    QCOMPARE(ini.ReadString("Parametry", "FormVersion", "missing"), std::string("0"));
+    QCOMPARE(ini.ReadInteger("Inne", "X", -1), 1);
+}
+
+void MainWindowTest::connectionTest_data() {
+    QTest::addColumn<bool>("module");
+    QTest::addColumn<QList<QByteArray>>("replies");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QColor>("colour");
+    const auto frame = [](std::uint8_t address, std::size_t length) {
+        const auto bytes = ReplyFrom(address, length);
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                          static_cast<qsizetype>(bytes.size()));
+    };
+    const QColor green(0, 255, 0);
+    const QColor red(255, 0, 0);
+    QTest::newRow("direct, no reply") << false << QList<QByteArray>() << "ERR" << red;
+    QTest::newRow("direct, panel info")
+        << false << QList<QByteArray>{frame(1, 17)} << "OK" << green;
+    QTest::newRow("direct, another address")
+        << false << QList<QByteArray>{frame(2, 17), frame(2, 17), frame(2, 17)} << "ERR" << red;
+    QTest::newRow("direct, answered on the third attempt")
+        << false << QList<QByteArray>{QByteArray(), QByteArray(), frame(1, 17)} << "OK" << green;
+    QTest::newRow("module, status") << true << QList<QByteArray>{frame(1, 64)} << "OK" << green;
+    QTest::newRow("module, no reply") << true << QList<QByteArray>() << "ERR" << red;
+}
+
+void MainWindowTest::connectionTest() {
+    QFETCH(bool, module);
+    QFETCH(QList<QByteArray>, replies);
+    TForm1& form = Form();
+    form.show();
+    form.ModuleBox()->setChecked(module);
+    // Start from an earlier OK, which the row's result must replace.
+    port_->replies.push_back(ReplyFrom(1, module ? 64 : 17));
+    form.ConnectionButton()->click();
+    QCOMPARE(form.ResultLabel()->text(), QStringLiteral("OK"));
+    port_->replies.clear();
+    for (const QByteArray& r : replies) port_->replies.emplace_back(r.begin(), r.end());
+    form.ConnectionButton()->click();
+    QVERIFY(form.ResultLabel()->isVisible());
+    QTEST(form.ResultLabel()->text(), "text");
+    QTEST(form.ResultLabel()->palette().color(QPalette::WindowText), "colour");
+    QCOMPARE(form.ResultLabel()->font().bold(), true);
+}
+
+void MainWindowTest::deviceReset_data() {
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QStringList>("questions");
+    QTest::newRow("asks before reset")
+        << QByteArray("[Parametry]\r\nPytajOReset=1\r\n") << QStringList{"Reset device?"};
+    QTest::newRow("PytajOReset 0: no question")
+        << QByteArray("[Parametry]\r\nPytajOReset=0\r\n") << QStringList();
+}
+
+void MainWindowTest::deviceReset() {
+    QFETCH(QByteArray, settings);
+    WriteFile("ustawienia.ini", settings);
+    TForm1& form = Form();
+    form.show();
+    form.DeviceResetAction()->trigger();
+    QStringList questions;
+    for (const std::string& q : host_->questions) questions << QString::fromStdString(q);
+    QTEST(questions, "questions");
+    QVERIFY(port_->written.empty());
+}
+
+void MainWindowTest::screenshot() {
+    // Writes a picture of the main window when ZYL_SCREENSHOT names the file.
+    const QString target = qEnvironmentVariable("ZYL_SCREENSHOT");
+    if (target.isEmpty()) QSKIP("set ZYL_SCREENSHOT to the picture's path to write it");
+    WriteFile("ustawienia.ini", "[Parametry]\r\nJestModul=1\r\n");
+    WriteTemplate();
+    TForm1& form = Form();
+    form.show();
+    form.NewAction()->trigger();
+    form.FileNameLabel()->setText(QStringLiteral("C:\\ZYL\\projects\\plant.zy2"));
+    port_->replies.push_back(ReplyFrom(1, 64));
+    form.ConnectionButton()->click();
+    form.resize(form.sizeHint());
+    QCoreApplication::processEvents();
+    QVERIFY(form.grab().save(target));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
