@@ -1,0 +1,41 @@
+#pragma once
+
+// The simulator's end of the line: a pseudo-terminal whose slave side the PC opens as its
+// serial port. Replies are paced to the baud rate (11 bits per byte: start, 8 data, 2 stop),
+// because a pty delivers bytes at once.
+
+#include "sim/Bytes.h"
+#include "sim/Commands.h"
+
+#include <string>
+
+namespace zyl::sim {
+
+class PtyLine {
+public:
+    PtyLine() = default;
+    ~PtyLine();
+    PtyLine(const PtyLine&) = delete;
+    PtyLine& operator=(const PtyLine&) = delete;
+
+    // Opens the pty raw, keeping its slave side open so the line never hangs up when the PC
+    // closes and reopens it. False with the reason in error.
+    bool Open(int baud, std::string& error);
+    [[nodiscard]] const std::string& SlavePath() const { return slavePath_; }
+    [[nodiscard]] int MasterFd() const { return master_; }
+
+    // Appends whatever has arrived; false when the line failed.
+    bool ReadAvailable(Bytes& bytes);
+    // Sends a reply, paced when the settings say so. Bytes the far end does not take within a
+    // short time are lost, as on a real line.
+    void Send(const Bytes& reply, const LinkSettings& link);
+
+private:
+    void WriteNow(const std::uint8_t* data, std::size_t count);
+
+    int master_ = -1;
+    int slave_ = -1;
+    std::string slavePath_;
+};
+
+} // namespace zyl::sim
