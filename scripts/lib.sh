@@ -2,7 +2,7 @@
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-PACKAGES=(cmake g++ make qt6-base-dev qt6-serialport-dev libqt6serialport6-dev libgl-dev
+PACKAGES=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev
           fonts-dejavu-core xvfb)
 
 zyl_install_packages() {
