@@ -52,6 +52,16 @@ inline Outcome ModulePacket(ControllerAccess& access, const std::function<int(Va
     return Outcome::Ok;
 }
 
+// Sends one packet as a direct request, then lets events run and looks at the cancel request.
+inline Outcome DirectPacket(ControllerAccess& access, const std::function<int()>& send) {
+    if (send() != LinkOk) {
+        access.host.ShowMessageBox(MsgNoCommunication);
+        return Outcome::NoCommunication;
+    }
+    access.host.ProcessEvents();
+    return access.host.CancelRequested() ? Outcome::Cancelled : Outcome::Ok;
+}
+
 } // namespace detail
 
 // Reads the block from the controller. Records of the packets already received stay in the
@@ -78,16 +88,9 @@ Outcome ReadBlock(ControllerAccess& access, std::span<Record> block,
                 rules.readNotReadyMessage);
             if (outcome != Outcome::Ok) break;
         } else {
-            if (command(Variant::Direct, std::span<Record>(packet), p) != LinkOk) {
-                host.ShowMessageBox(MsgNoCommunication);
-                outcome = Outcome::NoCommunication;
-                break;
-            }
-            host.ProcessEvents();
-            if (host.CancelRequested()) {
-                outcome = Outcome::Cancelled;
-                break;
-            }
+            outcome = detail::DirectPacket(
+                access, [&] { return command(Variant::Direct, std::span<Record>(packet), p); });
+            if (outcome != Outcome::Ok) break;
         }
         for (int j = 0; j < rules.K; ++j) {
             const int index = p * rules.K + j;
@@ -132,16 +135,9 @@ Outcome WriteBlock(ControllerAccess& access, std::span<const Record> block,
                 rules.writeNotReadyMessage);
             if (outcome != Outcome::Ok) break;
         } else {
-            if (command(Variant::Direct, std::span<Record>(packet), p) != LinkOk) {
-                host.ShowMessageBox(MsgNoCommunication);
-                outcome = Outcome::NoCommunication;
-                break;
-            }
-            host.ProcessEvents();
-            if (host.CancelRequested()) {
-                outcome = Outcome::Cancelled;
-                break;
-            }
+            outcome = detail::DirectPacket(
+                access, [&] { return command(Variant::Direct, std::span<Record>(packet), p); });
+            if (outcome != Outcome::Ok) break;
         }
         host.ShowProgress(p + 1, rules.P, "");
     }
