@@ -2,6 +2,8 @@
 
 #include "app/Paths.h"
 #include "app/Settings.h"
+#include "editors/relays/RelayPictures.h"
+#include "editors/relays/Ulistaprzekaznikow.h"
 #include "panel/CodePage.h"
 #include "project/IniFile.h"
 
@@ -200,11 +202,25 @@ void TForm1::BuildControls() {
     groups->setSpacing(10);
     groups->addWidget(linkGroup);
     groups->addWidget(projectGroup, 1);
+    // The 32 relay outputs, each with its picture and, as its hint, the relay's name.
+    auto* relayGroup = new QGroupBox(QStringLiteral("Relay outputs"), central);
+    auto* relayGrid = new QGridLayout(relayGroup);
+    relayGrid->setSpacing(2);
+    for (int n = 1; n <= RelayCount; ++n) {
+        auto* picture = new QLabel(relayGroup);
+        picture->setPixmap(RelayPicture(n, 34));
+        picture->setAlignment(Qt::AlignCenter);
+        relayGrid->addWidget(picture, (n - 1) / 16, (n - 1) % 16);
+        relayPictures_[static_cast<std::size_t>(n - 1)] = picture;
+    }
+    RefreshRelayStrip();
+
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(10, 6, 10, 10);
     layout->setSpacing(6);
     layout->addWidget(fileNameLabel_);
     layout->addLayout(groups, 1);
+    layout->addWidget(relayGroup);
 
     connect(moduleBox_, &QCheckBox::toggled, this, [this] { ModuleBoxChanged(); });
     connect(codePageBox_, &QComboBox::currentIndexChanged, this,
@@ -252,6 +268,7 @@ void TForm1::EnableProjectCommands(bool on) {
         SetCaptionColour(*button, on ? CaptionEnabled : CaptionDisabled);
     }
     if (on) writeAction_->setEnabled(true);
+    if (on && relayPictures_[0]) RefreshRelayStrip();
 }
 
 int TForm1::PortItemIndex() const {
@@ -371,7 +388,19 @@ void TForm1::OpenWashingProgram() {
 void TForm1::OpenProcesses() {}
 void TForm1::OpenWashingProcesses() {}
 void TForm1::OpenAlarms() {}
-void TForm1::OpenRelays() {}
+void TForm1::OpenRelays() {
+    OpenRelayList(context_, this);
+    RefreshRelayStrip();
+}
+
+void TForm1::RefreshRelayStrip() {
+    for (int i = 0; i < RelayCount; ++i) {
+        const std::string name = context_.project.image.Relays[i].Name.Text();
+        relayPictures_[static_cast<std::size_t>(i)]->setToolTip(
+            QString::number(i + 1) + QStringLiteral(": ") +
+            QString::fromStdString(PcToUtf8(1250, name)));
+    }
+}
 void TForm1::OpenSpecialStatuses() {}
 void TForm1::OpenReadouts() {}
 void TForm1::OpenSetup() {}

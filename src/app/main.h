@@ -105,6 +105,7 @@ private:
     void OpenWashingProcesses();
     void OpenAlarms();
     void OpenRelays();
+    void RefreshRelayStrip();
     void OpenSpecialStatuses();
     void OpenReadouts();
     void OpenSetup();
@@ -128,6 +129,7 @@ private:
     QCheckBox* moduleBox_ = nullptr;
     QComboBox* codePageBox_ = nullptr;
     std::array<QPushButton*, EditorButtonCount> buttons_{};
+    std::array<QLabel*, RelayCount> relayPictures_{};
 
     QAction* newAction_ = nullptr;
     QAction* openAction_ = nullptr;

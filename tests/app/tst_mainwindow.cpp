@@ -566,7 +566,7 @@ void MainWindowTest::screenshot() {
     TForm1& form = Form();
     form.show();
     form.NewAction()->trigger();
-    form.FileNameLabel()->setText(QStringLiteral("C:\\ZYL\\projects\\plant.zy2"));
+    form.FileNameLabel()->setText(QStringLiteral("/home/service/plants/line3.zy2"));
     port_->replies.push_back(ReplyFrom(1, 64));
     form.ConnectionButton()->click();
     form.resize(form.sizeHint());
