@@ -18,9 +18,14 @@ zyl_install_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
-# zyl_build DIR [cmake options...]
+# zyl_build DIR [cmake options...]; ZYL_TARGETS limits the build to those targets.
 zyl_build() {
     local dir="$1"; shift
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" -j "$(nproc)"
+    if [ -n "${ZYL_TARGETS:-}" ]; then
+        # shellcheck disable=SC2086
+        cmake --build "$dir" -j "$(nproc)" --target $ZYL_TARGETS
+    else
+        cmake --build "$dir" -j "$(nproc)"
+    fi
 }
