@@ -1,3 +1,4 @@
+#include "link/Commands.h"
 #include "link/Frame.h"
 #include "link/Komunikacja.h"
 #include "support/FakeSerialPort.h"
@@ -6,6 +7,7 @@
 #include <QtTest>
 
 #include <fstream>
+#include <set>
 
 using namespace zyl;
 using zyl::test::FakeSerialPort;
@@ -197,6 +199,52 @@ private slots:
         const auto ack = Ack();
         QCOMPARE(lines[4], "  S: " + QString::fromStdString(HexDump(ack)) + "   [11] 0");
         QCOMPARE(lines[9], QString("  S:    [0] 8"));
+    }
+
+    void threeTimeoutsLogFifteenLines() {
+        QTemporaryDir dir;
+        FakeSerialPort port;
+        TFkomunikacja link(port);
+        link.EnableLog(dir.path().toStdString());
+        TControllerStatus status{};
+        QCOMPARE(ReadModuleStatus(link, status, 1, {0, 6}), 8);
+        const QStringList lines = ReadLines(dir.filePath("trans.txt"));
+        QCOMPARE(lines.size(), 15);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            QCOMPARE(lines[attempt * 5 + 3], QString("  M: 01 46 00 00 07 4D 4A    [7]"));
+            QCOMPARE(lines[attempt * 5 + 4], QString("  S:    [0] 8"));
+        }
+    }
+
+    // Replies of any length and content give a result code; nothing reads out of bounds
+    // (the sanitizer build runs this too).
+    void anyReplyGivesAResultCode() {
+        FakeSerialPort port;
+        TFkomunikacja link(port);
+        LinkTuning tuning;
+        tuning.MinusOffset[1] = true;
+        link.SetTuning(tuning);
+        std::uint32_t seed = 12345;
+        const auto next = [&seed] {
+            seed = seed * 1664525u + 1013904223u;
+            return seed >> 8;
+        };
+        const std::set<int> codes = {0, 3, 4, 8, 10};
+        std::vector<std::uint8_t> got;
+        for (int i = 0; i < 300; ++i) {
+            std::vector<std::uint8_t> reply(next() % 300);
+            for (auto& b : reply) b = std::uint8_t(next());
+            if (i % 7 == 0 && !reply.empty()) reply[0] = 0; // a leading zero now and then
+            if (i % 5 == 0 && reply.size() >= 4) {          // a valid checksum now and then
+                reply.resize(reply.size() - 2);
+                AppendChecksum(reply);
+            }
+            port.replies.push_back(reply);
+            const std::size_t expected = 4 + next() % 300;
+            const int result = link.ExchangeFrame(Request, expected, {i % 2, 6}, got);
+            QVERIFY2(codes.count(result), qPrintable(QString::number(result)));
+            QVERIFY(got.size() <= expected + 1);
+        }
     }
 };
 
