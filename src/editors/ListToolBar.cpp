@@ -374,6 +374,16 @@ void ListWindow::Refill() {
     const int row = SelectedRow();
     model_->Refill();
     grid_->selectRow(row >= 0 ? row : 0);
+    // New contents (names read from a file or the controller) widen their columns.
+    QHeaderView* header = grid_->horizontalHeader();
+    const QFontMetrics cellMetrics(grid_->font());
+    for (int c = 0; c < model_->columnCount(); ++c) {
+        int contentWidth = 0;
+        for (int r = 0; r < model_->rowCount(); ++r)
+            contentWidth =
+                std::max(contentWidth, cellMetrics.horizontalAdvance(model_->Text(r, c)));
+        if (contentWidth + 16 > header->sectionSize(c)) header->resizeSection(c, contentWidth + 16);
+    }
 }
 
 void ListWindow::UpdateRow(int row) {
