@@ -35,8 +35,7 @@ enum class PanelWaitOutcome { Ready, NotReady, Cancelled };
 
 class ControllerAccess {
 public:
-    ControllerAccess(TFkomunikacja& link, Host& host, LinkControls& controls,
-                     AppSettings& settings)
+    ControllerAccess(TFkomunikacja& link, Host& host, LinkControls& controls, AppSettings& settings)
         : link(link), host(host), controls(controls), settings(settings),
           programBlockCount(settings.ileBlokProgram) {}
 

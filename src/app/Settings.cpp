@@ -29,8 +29,9 @@ AppSettings ReadAppSettings(const IniFile& ini) {
                        [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
         if (upper.rfind("COM", 0) != 0) continue;
         const std::string digits = upper.substr(3);
-        if (digits.empty() || digits.size() > 2 || !std::all_of(digits.begin(), digits.end(),
-                                           [](unsigned char c) { return std::isdigit(c); }))
+        if (digits.empty() || digits.size() > 2 ||
+            !std::all_of(digits.begin(), digits.end(),
+                         [](unsigned char c) { return std::isdigit(c); }))
             continue;
         const int n = std::stoi(digits);
         const std::string device = ini.ReadString("Ports", key, "");
@@ -67,7 +68,8 @@ std::string DeviceForPort(const std::map<int, std::string>& ports, const std::st
     if (comName.size() > 3 && comName.compare(0, 3, "COM") == 0) {
         const std::string digits = comName.substr(3);
         if (!digits.empty() && digits.size() <= 2 &&
-            std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
+            std::all_of(digits.begin(), digits.end(),
+                        [](unsigned char c) { return std::isdigit(c); }))
             n = std::stoi(digits);
     }
     if (n == 0) return comName; // already a device path

@@ -20,8 +20,8 @@ struct AppSettings {
     bool PytajOReset = true;
     int JestModul = 0;
     int StronaKodowa = 0;
-    LinkTuning tuning;                 // timeoutStand, IleSleep, TransmisjaNT, MinusOffset
-    std::map<int, std::string> ports;  // [Ports] COMn=device, for platforms without COMn names
+    LinkTuning tuning;                // timeoutStand, IleSleep, TransmisjaNT, MinusOffset
+    std::map<int, std::string> ports; // [Ports] COMn=device, for platforms without COMn names
 };
 
 // Reads the keys of "Parametry" in their documented order; missing or malformed keys take
@@ -33,9 +33,9 @@ void WriteClosingSettings(IniFile& ini, int codePageIndex, bool moduleChecked);
 
 // The three link controls kept between runs.
 struct LinkControlValues {
-    int portIndex = 0;    // ComboBoxPort_ItemIndex, 0 for "1"
-    int baudIndex = 0;    // ComboBoxPredkosc_ItemIndex, 0 for "9600"
-    int address = 1;      // IntEditAdres_Value
+    int portIndex = 0; // ComboBoxPort_ItemIndex, 0 for "1"
+    int baudIndex = 0; // ComboBoxPredkosc_ItemIndex, 0 for "9600"
+    int address = 1;   // IntEditAdres_Value
 };
 [[nodiscard]] LinkControlValues ReadLinkControls(const IniFile& ini);
 void WriteLinkControls(IniFile& ini, const LinkControlValues& values);

@@ -22,8 +22,8 @@ template <class Record>
 using PacketCommand = std::function<int(Variant, std::span<Record> packet, int p)>;
 
 struct BlockTransferRules {
-    int K = 1; // records per packet
-    int P = 1; // packets
+    int K = 1;                         // records per packet
+    int P = 1;                         // packets
     bool readNotReadyMessage = true;   // "No communication" when a read's panel wait ends
     bool writeNotReadyMessage = false; // the same for writes
     bool stopCheckBeforeReads = false;
@@ -39,8 +39,10 @@ inline Outcome ModulePacket(ControllerAccess& access, const std::function<int(Va
         return Outcome::NoCommunication;
     }
     switch (access.PanelWait(true)) {
-    case PanelWaitOutcome::Ready: break;
-    case PanelWaitOutcome::Cancelled: return Outcome::Cancelled;
+    case PanelWaitOutcome::Ready:
+        break;
+    case PanelWaitOutcome::Cancelled:
+        return Outcome::Cancelled;
     case PanelWaitOutcome::NotReady:
         if (notReadyMessage) access.host.ShowMessageBox(MsgNoCommunication);
         return Outcome::NoCommunication;
@@ -94,7 +96,8 @@ Outcome ReadBlock(ControllerAccess& access, std::span<Record> block,
         }
         for (int j = 0; j < rules.K; ++j) {
             const int index = p * rules.K + j;
-            if (index < N) block[static_cast<std::size_t>(index)] = packet[static_cast<std::size_t>(j)];
+            if (index < N)
+                block[static_cast<std::size_t>(index)] = packet[static_cast<std::size_t>(j)];
         }
         host.ShowProgress(p + 1, rules.P, "");
     }
@@ -117,7 +120,8 @@ Outcome WriteBlock(ControllerAccess& access, std::span<const Record> block,
     for (int p = 0; p < rules.P; ++p) {
         for (int j = 0; j < rules.K; ++j) {
             const int index = p * rules.K + j;
-            packet[static_cast<std::size_t>(j)] = block[static_cast<std::size_t>(index < N ? index : 0)];
+            packet[static_cast<std::size_t>(j)] =
+                block[static_cast<std::size_t>(index < N ? index : 0)];
         }
         if (access.moduleMode) {
             if (access.ControllerRunning()) {

@@ -19,7 +19,7 @@ inline constexpr std::array<const char*, 19> SetValueSourceList = {
     "16 - Step preset SP2", "17 - Step preset SP3", "18 - Step preset SP4",
     "19 - Step preset SP5"};
 
-inline constexpr std::array<const char*, 5> PidRegulatorList = {"0 - PID 1", "1 - PID 2", "2 - PID 3",
-                                                                "3 - PID 4", "4 - PID 5"};
+inline constexpr std::array<const char*, 5> PidRegulatorList = {
+    "0 - PID 1", "1 - PID 2", "2 - PID 3", "3 - PID 4", "4 - PID 5"};
 
 } // namespace zyl

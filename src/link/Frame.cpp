@@ -47,10 +47,18 @@ std::vector<std::uint8_t> BuildFrame(std::uint8_t address, FrameKind kind, std::
     frame.reserve(11 + payload.size());
     frame.push_back(address);
     switch (kind) {
-    case FrameKind::Direct: frame.insert(frame.end(), {0x46, 0x08}); break;
-    case FrameKind::ModuleSubmit: frame.insert(frame.end(), {0x47, 0x09}); break;
-    case FrameKind::ModuleCollect: frame.insert(frame.end(), {0x46, 0x09}); break;
-    case FrameKind::Status: frame.insert(frame.end(), {0x46, 0x00}); break;
+    case FrameKind::Direct:
+        frame.insert(frame.end(), {0x46, 0x08});
+        break;
+    case FrameKind::ModuleSubmit:
+        frame.insert(frame.end(), {0x47, 0x09});
+        break;
+    case FrameKind::ModuleCollect:
+        frame.insert(frame.end(), {0x46, 0x09});
+        break;
+    case FrameKind::Status:
+        frame.insert(frame.end(), {0x46, 0x00});
+        break;
     }
     frame.insert(frame.end(), {0, 0});
     const bool inner = kind == FrameKind::Direct || kind == FrameKind::ModuleSubmit;

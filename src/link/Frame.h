@@ -17,10 +17,10 @@ namespace zyl {
 [[nodiscard]] std::uint16_t FrameChecksum(std::span<const std::uint8_t> bytes);
 
 enum class FrameKind {
-    Direct,       // 'F' 0x08, carries an inner command
-    ModuleSubmit, // 'G' 0x09, carries an inner command
-    ModuleCollect,// 'F' 0x09, no inner command
-    Status,       // 'F' 0x00, no inner command
+    Direct,        // 'F' 0x08, carries an inner command
+    ModuleSubmit,  // 'G' 0x09, carries an inner command
+    ModuleCollect, // 'F' 0x09, no inner command
+    Status,        // 'F' 0x00, no inner command
 };
 
 // Builds a complete frame; letter, code and payload are ignored for the kinds without an

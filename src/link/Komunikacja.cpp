@@ -30,11 +30,15 @@ void PreciseDelay(int milliseconds) {
     }
 }
 
-std::string PortNameFor(TLinkParams params) { return "COM" + std::to_string(params.PortIndex + 1); }
+std::string PortNameFor(TLinkParams params) {
+    return "COM" + std::to_string(params.PortIndex + 1);
+}
 
 TFkomunikacja::TFkomunikacja(SerialPort& port) : port_(port), driverRts_(port.DriverTogglesRts()) {}
 
-void TFkomunikacja::ApplyTimeoutConstant() { port_.SetReadTimeoutConstant(tuning_.timeoutStand); }
+void TFkomunikacja::ApplyTimeoutConstant() {
+    port_.SetReadTimeoutConstant(tuning_.timeoutStand);
+}
 
 long TFkomunikacja::WriteRequest(std::span<const std::uint8_t> request) {
     if (AutomaticRts()) {

@@ -45,7 +45,10 @@ public:
     void ApplyTimeoutConstant();
 
     // Transmission log "trans.txt" in the given folder; off unless enabled.
-    void EnableLog(const std::string& folder) { logFolder_ = folder; logEnabled_ = true; }
+    void EnableLog(const std::string& folder) {
+        logFolder_ = folder;
+        logEnabled_ = true;
+    }
     void DisableLog() { logEnabled_ = false; }
     void LogExchange(std::span<const std::uint8_t> request, std::span<const std::uint8_t> reply,
                      int result) const;

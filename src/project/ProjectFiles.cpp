@@ -22,15 +22,15 @@ struct Stretch {
     std::size_t length;
 };
 constexpr Stretch OlderFormatStretches[] = {
-    {0, 101},          // head area
-    {104, 270800},     // programs
-    {270904, 2708},    // washing program
-    {273612, 1920},    // processes
-    {275532, 1920},    // washing processes
-    {277452, 2944},    // relays
-    {280396, 864},     // special statuses
-    {281260, 2688},    // alarms
-    {283964, 202},     // setup block
+    {0, 101},       // head area
+    {104, 270800},  // programs
+    {270904, 2708}, // washing program
+    {273612, 1920}, // processes
+    {275532, 1920}, // washing processes
+    {277452, 2944}, // relays
+    {280396, 864},  // special statuses
+    {281260, 2688}, // alarms
+    {283964, 202},  // setup block
 };
 
 bool IsCurrentFormat(const std::string& path) {
@@ -39,7 +39,9 @@ bool IsCurrentFormat(const std::string& path) {
     return ext.find("zy2") != std::string::npos;
 }
 
-std::string TempNameFor(const std::string& path) { return path + ".tmp~"; }
+std::string TempNameFor(const std::string& path) {
+    return path + ".tmp~";
+}
 
 bool WriteWhole(const std::string& path, std::span<const std::byte> bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");

@@ -2,9 +2,13 @@
 
 namespace zyl {
 
-void SetWashingProgramNumber(TProjectImage& image) { image.WashingProgram.Number = 101; }
+void SetWashingProgramNumber(TProjectImage& image) {
+    image.WashingProgram.Number = 101;
+}
 
-void SetWashingProgramName(TProjectImage& image) { image.WashingProgram.Name.SetText("WASHING"); }
+void SetWashingProgramName(TProjectImage& image) {
+    image.WashingProgram.Name.SetText("WASHING");
+}
 
 void NumberProjectRecords(TProjectImage& image) {
     SetWashingProgramName(image);

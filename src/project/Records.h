@@ -13,7 +13,8 @@
 
 namespace zyl {
 
-static_assert(std::endian::native == std::endian::little, "the record layouts need a little-endian host");
+static_assert(std::endian::native == std::endian::little,
+              "the record layouts need a little-endian host");
 
 #pragma pack(push, 1)
 

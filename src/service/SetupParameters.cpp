@@ -100,7 +100,8 @@ const SetupParameter& SetupParameterInfo(int n) {
 }
 
 std::string SetupValueText(int n, int value) {
-    if (n == 2 && (value == 0 || value == 1)) return value == 0 ? "0 - 9600 [b/s]" : "1 - 19200 [b/s]";
+    if (n == 2 && (value == 0 || value == 1))
+        return value == 0 ? "0 - 9600 [b/s]" : "1 - 19200 [b/s]";
     if (n == 7 && (value == 0 || value == 1))
         return value == 0 ? "0 -  Celsius" : "1 -  Fahrenheit";
     if (SetupParameterInfo(n).kind == ParameterKind::Tenths) {

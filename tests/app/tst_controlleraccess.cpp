@@ -31,8 +31,12 @@ Bytes Reply(std::size_t length, std::uint8_t letter = 0x46) {
     r[2] = 0x09;
     return WithChecksum(r);
 }
-bool IsStatusRequest(const Bytes& r) { return r.size() == 7 && r[1] == 0x46 && r[2] == 0x00; }
-bool IsResetRequest(const Bytes& r) { return r.size() > 6 && r[5] == 0x47 && r[6] == 0xE6; }
+bool IsStatusRequest(const Bytes& r) {
+    return r.size() == 7 && r[1] == 0x46 && r[2] == 0x00;
+}
+bool IsResetRequest(const Bytes& r) {
+    return r.size() > 6 && r[5] == 0x47 && r[6] == 0xE6;
+}
 
 struct Rig {
     FakeSerialPort port;
@@ -133,7 +137,8 @@ private slots:
         QCOMPARE(rig.Count(IsResetRequest), resetSent ? 1 : 0);
         QCOMPARE(rig.access.resetPending, !resetSent);
         if (!resetSent)
-            QCOMPARE(rig.host.messages, std::vector<std::string>{"Controller must be in STOP mode"});
+            QCOMPARE(rig.host.messages,
+                     std::vector<std::string>{"Controller must be in STOP mode"});
     }
 
     void panelWaitEndsNotReadyAfterTheLimit() {
@@ -142,7 +147,8 @@ private slots:
         QElapsedTimer t;
         t.start();
         QCOMPARE(rig.access.PanelWait(), PanelWaitOutcome::NotReady);
-        QVERIFY2(t.elapsed() >= 1100 && t.elapsed() < 1600, qPrintable(QString::number(t.elapsed())));
+        QVERIFY2(t.elapsed() >= 1100 && t.elapsed() < 1600,
+                 qPrintable(QString::number(t.elapsed())));
         // Back-to-back polls: each takes about the 10 ms pause of an exchange.
         QVERIFY(rig.Count(IsStatusRequest) > 30);
     }

@@ -23,7 +23,9 @@ Bytes Hex(const char* hex) {
 }
 QString ToHex(const Bytes& v) {
     return QString::fromLatin1(
-        QByteArray(reinterpret_cast<const char*>(v.data()), qsizetype(v.size())).toHex(' ').toUpper());
+        QByteArray(reinterpret_cast<const char*>(v.data()), qsizetype(v.size()))
+            .toHex(' ')
+            .toUpper());
 }
 
 Bytes WithChecksum(Bytes frame) {
@@ -235,7 +237,8 @@ private slots:
             if (req[2] == 0x00) return StatusReply(0, ++polls >= 2); // ready on the 2nd poll
             return Ack(11);                                          // the collect
         });
-        const Run r = Zylctl(home_.path(), Link(c, module) << "set-clock" << "2003-03-05T14:07");
+        const Run r = Zylctl(home_.path(), Link(c, module) << "set-clock"
+                                                           << "2003-03-05T14:07");
         QCOMPARE(r.exitCode, 0);
         const auto req = c.Requests();
         QCOMPARE(ToHex(req[0]),

@@ -108,18 +108,23 @@ private slots:
         const int P8 = int(RelayValueField::UpperHysteresis);
         const QString range = "Wrong parameter range ! < 0..25.4";
         const QString notNumeric = QString("This") + QChar(0xA0) + "is not numeric format";
-        QTest::newRow("25.5 top accepted") << P6 << "25.5" << "" << 255;
+        QTest::newRow("25.5 top accepted") << P6 << "25.5"
+                                           << "" << 255;
         QTest::newRow("25.6 refused") << P6 << "25.6" << range << 0;
         QTest::newRow("P8 25.6 refused") << P8 << "25.6" << range << 0;
         QTest::newRow("P7 negative refused") << P7 << "-0.1" << range << 0;
-        QTest::newRow("-12.5 accepted") << P5 << "-12.5" << "" << -125;
-        QTest::newRow("-12.6 refused")
-            << P5 << "-12.6" << "Wrong parameter range ! < -12.5 .. 12.5" << 0;
+        QTest::newRow("-12.5 accepted") << P5 << "-12.5"
+                                        << "" << -125;
+        QTest::newRow("-12.6 refused") << P5 << "-12.6"
+                                       << "Wrong parameter range ! < -12.5 .. 12.5" << 0;
         QTest::newRow("comma not numeric") << P5 << "12,5" << notNumeric << 0;
         QTest::newRow("empty not numeric") << P6 << "" << notNumeric << 0;
-        QTest::newRow("half to even") << P6 << "0.25" << "" << 2;
-        QTest::newRow("1.5") << P7 << "1.5" << "" << 15;
-        QTest::newRow("leading blanks") << P7 << "  2" << "" << 20;
+        QTest::newRow("half to even") << P6 << "0.25"
+                                      << "" << 2;
+        QTest::newRow("1.5") << P7 << "1.5"
+                             << "" << 15;
+        QTest::newRow("leading blanks") << P7 << "  2"
+                                        << "" << 20;
     }
     void valueFields() {
         QFETCH(int, field);
@@ -250,12 +255,12 @@ private slots:
         std::vector<std::vector<TRelayRecord>> packets;
         rig.relays[0].Number = 77; // renumbered before sending
         for (int i = 0; i < RelayCount; ++i) rig.relays[std::size_t(i)].Number = i + 1;
-        const Outcome outcome = WriteBlock<TRelayRecord>(
-            rig.access, rig.relays, RelayTransferRules,
-            [&packets](Variant, std::span<TRelayRecord> packet, int) {
-                packets.emplace_back(packet.begin(), packet.end());
-                return 0;
-            });
+        const Outcome outcome =
+            WriteBlock<TRelayRecord>(rig.access, rig.relays, RelayTransferRules,
+                                     [&packets](Variant, std::span<TRelayRecord> packet, int) {
+                                         packets.emplace_back(packet.begin(), packet.end());
+                                         return 0;
+                                     });
         QCOMPARE(outcome, Outcome::Ok);
         QCOMPARE(packets.size(), std::size_t(6));
         const auto& last = packets[5];

@@ -64,10 +64,9 @@ private slots:
         QFETCH(QByteArray, payload);
         QFETCH(QByteArray, expected);
         const auto* p = reinterpret_cast<const std::uint8_t*>(payload.constData());
-        const auto frame = BuildFrame(static_cast<std::uint8_t>(address), FrameKind(kind),
-                                      static_cast<std::uint8_t>(letter),
-                                      static_cast<std::uint8_t>(code),
-                                      {p, static_cast<std::size_t>(payload.size())});
+        const auto frame = BuildFrame(
+            static_cast<std::uint8_t>(address), FrameKind(kind), static_cast<std::uint8_t>(letter),
+            static_cast<std::uint8_t>(code), {p, static_cast<std::size_t>(payload.size())});
         QCOMPARE(Hex(frame), expected);
         QVERIFY(ChecksumMatches(frame));
     }

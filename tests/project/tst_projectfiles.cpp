@@ -36,7 +36,9 @@ QByteArray PatternFile(qsizetype size) {
     return b;
 }
 
-std::string S(const QString& s) { return s.toStdString(); }
+std::string S(const QString& s) {
+    return s.toStdString();
+}
 
 struct Fixture {
     std::unique_ptr<Project> project = std::make_unique<Project>();
@@ -58,14 +60,16 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("plant.zy2");
         QByteArray file(qsizetype(ProjectImageSize), '\0');
-        const auto put32 = [&file](qsizetype at, quint32 v) { std::memcpy(file.data() + at, &v, 4); };
-        put32(104 + 2692, 11);          // program 1 number
-        put32(270904 + 2692, 101);      // washing program number
-        put32(273612, 21);              // process 1
-        put32(275532 + 120, 32);        // washing process 2
-        put32(277452 + 91 * 1 + 1, 0);  // (inside relay 1, no effect)
-        put32(277452 + 92, 42);         // relay 2
-        put32(281260 + 128 * 20, 77);   // alarm 21
+        const auto put32 = [&file](qsizetype at, quint32 v) {
+            std::memcpy(file.data() + at, &v, 4);
+        };
+        put32(104 + 2692, 11);         // program 1 number
+        put32(270904 + 2692, 101);     // washing program number
+        put32(273612, 21);             // process 1
+        put32(275532 + 120, 32);       // washing process 2
+        put32(277452 + 91 * 1 + 1, 0); // (inside relay 1, no effect)
+        put32(277452 + 92, 42);        // relay 2
+        put32(281260 + 128 * 20, 77);  // alarm 21
         file[283964 + 2 * 99] = char(0xF5);
         file[283964 + 2 * 99 + 1] = char(0x01); // setup word 99 = 501
         file[284168 + 264 * 4] = 3;             // analog output 5 name length
@@ -156,8 +160,7 @@ private slots:
             QCOMPARE(QString::fromStdString(name.Text()), QString(names[i]));
             // Bytes of the old name beyond the new length are unchanged.
             const std::string old = "A much longer name here";
-            for (std::size_t k = name.Size(); k < old.size(); ++k)
-                QCOMPARE(name.Chars[k], old[k]);
+            for (std::size_t k = name.Size(); k < old.size(); ++k) QCOMPARE(name.Chars[k], old[k]);
         }
         QCOMPARE(QString::fromStdString(f.doc.fileName), path);
         QCOMPARE(f.enabled, (std::vector<bool>{false, true}));
@@ -243,7 +246,8 @@ private slots:
         QVERIFY(!f.doc.modified);
         QVERIFY(f.doc.fileName.empty());
         QCOMPARE(f.enabled, std::vector<bool>{false});
-        QCOMPARE(QString::fromStdString(f.host.dialogs[0].filter), QString("Project ZYL|*.zyp;*.zy2"));
+        QCOMPARE(QString::fromStdString(f.host.dialogs[0].filter),
+                 QString("Project ZYL|*.zyp;*.zy2"));
         QCOMPARE(QString::fromStdString(f.host.dialogs[0].defaultExtension), QString("zy2"));
     }
 

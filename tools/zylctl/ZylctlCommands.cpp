@@ -162,10 +162,13 @@ std::string SetUp(const Options& o, Session& s) {
 
 int ExitFor(Outcome outcome) {
     switch (outcome) {
-    case Outcome::Ok: return ExitOk;
-    case Outcome::NotStopped: return ExitNotStopped;
+    case Outcome::Ok:
+        return ExitOk;
+    case Outcome::NotStopped:
+        return ExitNotStopped;
     case Outcome::NoCommunication:
-    case Outcome::Cancelled: break;
+    case Outcome::Cancelled:
+        break;
     }
     return ExitNoCommunication;
 }
@@ -191,7 +194,7 @@ int Status(Session& s) {
     std::printf("temperature: %.1f\n", st.Temperature);
     std::printf("rotation: %.1f\n", st.Rotation);
     std::printf("vacuum: %d\n", st.Vacuum);
-    const double channels[] = {st.Channel3, st.Channel4, st.Channel5,  st.Channel6, st.Channel7,
+    const double channels[] = {st.Channel3, st.Channel4, st.Channel5,  st.Channel6,  st.Channel7,
                                st.Channel8, st.Channel9, st.Channel10, st.Channel11, st.Channel12};
     for (int i = 0; i < 10; ++i) std::printf("channel-%d: %.1f\n", i + 3, channels[i]);
     std::printf("last-recording-address: %d\n", st.LastRecordingAddress);
@@ -296,13 +299,16 @@ int WriteBlock(Session& s, const std::string& block, const std::string& file) {
             return ExitFileError;
         }
         if (read.recordsIgnored > 0)
-            std::fprintf(stderr, "zylctl: %d records beyond the 32nd ignored\n", read.recordsIgnored);
+            std::fprintf(stderr, "zylctl: %d records beyond the 32nd ignored\n",
+                         read.recordsIgnored);
         return ExitFor(WriteRelaysToController(*s.access, relays));
     }
     return UsageError("unknown block " + block);
 }
 
-bool KnownBlock(const std::string& block) { return block == "setup" || block == "relays"; }
+bool KnownBlock(const std::string& block) {
+    return block == "setup" || block == "relays";
+}
 
 } // namespace
 
@@ -326,12 +332,18 @@ int Run(const std::vector<std::string>& args) {
     Session s;
     if (const std::string error = SetUp(o, s); !error.empty()) return UsageError(error);
     int code;
-    if (command == "ping") code = Ping(s);
-    else if (command == "status") code = Status(s);
-    else if (command == "reset") code = Reset(s);
-    else if (command == "set-clock") code = SetClock(s, rest);
-    else if (command == "read") code = ReadBlock(s, rest[0], rest[1]);
-    else code = WriteBlock(s, rest[0], rest[1]);
+    if (command == "ping")
+        code = Ping(s);
+    else if (command == "status")
+        code = Status(s);
+    else if (command == "reset")
+        code = Reset(s);
+    else if (command == "set-clock")
+        code = SetClock(s, rest);
+    else if (command == "read")
+        code = ReadBlock(s, rest[0], rest[1]);
+    else
+        code = WriteBlock(s, rest[0], rest[1]);
     s.link->Close();
     return code;
 }

@@ -41,14 +41,19 @@ std::string RegulatorTypeText(int value) {
                : "";
 }
 
-const RelayValueRule& RuleFor(RelayValueField field) { return Rules[static_cast<int>(field)]; }
+const RelayValueRule& RuleFor(RelayValueField field) {
+    return Rules[static_cast<int>(field)];
+}
 
 std::optional<std::string> CheckRelayValue(RelayValueField field, std::string_view text) {
     const RelayValueRule& rule = RuleFor(field);
     switch (CheckRange(text, rule.low, rule.high)) {
-    case RangeNotNumber: return std::string(MsgNotNumeric);
-    case RangeOutside: return std::string(rule.message);
-    default: return std::nullopt;
+    case RangeNotNumber:
+        return std::string(MsgNotNumeric);
+    case RangeOutside:
+        return std::string(rule.message);
+    default:
+        return std::nullopt;
     }
 }
 

@@ -19,11 +19,15 @@ namespace zyl {
 // --- time and regulator types --------------------------------------------------------------
 
 inline constexpr std::array<const char*, 6> TimeTypeTexts = {
-    "Relay disabled",  "Relay active",    "Switching on with delay", "Switching off with delay",
-    "Pulse generator", "Pulse generator"};
-inline constexpr std::array<const char*, 7> RegulatorTypeTexts = {
-    "Control off",        "Heating progress", "Cooling progress", "Heating hysteresis",
-    "Cooling hysteresis", "Counter",          "PID"};
+    "Relay disabled",           "Relay active",    "Switching on with delay",
+    "Switching off with delay", "Pulse generator", "Pulse generator"};
+inline constexpr std::array<const char*, 7> RegulatorTypeTexts = {"Control off",
+                                                                  "Heating progress",
+                                                                  "Cooling progress",
+                                                                  "Heating hysteresis",
+                                                                  "Cooling hysteresis",
+                                                                  "Counter",
+                                                                  "PID"};
 inline constexpr int PidRegulatorType = 6;
 
 // The text of a stored type; empty for a value outside the table.
@@ -63,10 +67,10 @@ struct RelayEditorValues {
     std::string name; // PC code page bytes, as typed
     int timeType = 0;
     int regulatorType = 0;
-    std::string p1, p2;             // TimeTa, TimeTb
-    int channelIndex = -1;          // in the PID list for type 6, else in the channel list
-    int setValueIndex = -1;         // in the set-value source list
-    std::string p5, p6, p7, p8;     // Offset, RegulatorWindow, LowerHysteresis, UpperHysteresis
+    std::string p1, p2;         // TimeTa, TimeTb
+    int channelIndex = -1;      // in the PID list for type 6, else in the channel list
+    int setValueIndex = -1;     // in the set-value source list
+    std::string p5, p6, p7, p8; // Offset, RegulatorWindow, LowerHysteresis, UpperHysteresis
 };
 
 // The values the editor shows for a record.
@@ -83,9 +87,9 @@ void ApplyRelayEditor(const RelayEditorValues& values, TRelayRecord& record);
 
 struct RelayFileRead {
     bool opened = false;
-    int recordsApplied = 0;  // relays 1 .. recordsApplied were replaced
-    int recordsIgnored = 0;  // whole records beyond the 32nd
-    int partialBytes = 0;    // bytes of a trailing incomplete record, not applied
+    int recordsApplied = 0; // relays 1 .. recordsApplied were replaced
+    int recordsIgnored = 0; // whole records beyond the 32nd
+    int partialBytes = 0;   // bytes of a trailing incomplete record, not applied
 };
 // Reads records in order into relay 1, 2, ... until the end of the file. Records beyond the
 // 32nd never reach the image; a trailing incomplete record changes nothing.
