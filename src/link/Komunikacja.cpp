@@ -30,6 +30,20 @@ void PreciseDelay(int milliseconds) {
     }
 }
 
+// The millisecond sleep of the exchange. The system's sleep overshoots by a fraction of a
+// millisecond on every call; sleeping to just short of the deadline and spinning the rest
+// keeps an exchange at its mandated length.
+static void SleepMs(int milliseconds) {
+    using Clock = std::chrono::steady_clock;
+    if (milliseconds <= 0) return;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    const auto early = std::chrono::microseconds(400);
+    if (std::chrono::milliseconds(milliseconds) > early)
+        std::this_thread::sleep_until(deadline - early);
+    while (Clock::now() < deadline) {
+    }
+}
+
 std::string PortNameFor(TLinkParams params) {
     return "COM" + std::to_string(params.PortIndex + 1);
 }
@@ -46,7 +60,7 @@ long TFkomunikacja::WriteRequest(std::span<const std::uint8_t> request) {
         return written < 0 ? 0 : written;
     }
     // Manual RTS: lead time, RTS up, one character at a time, lag time, RTS down.
-    std::this_thread::sleep_for(std::chrono::milliseconds(tuning_.IleSleep));
+    SleepMs(tuning_.IleSleep);
     bool portOk = port_.SetRts(true);
     long written = 0;
     for (std::uint8_t byte : request) {
@@ -66,7 +80,7 @@ long TFkomunikacja::WriteRequest(std::span<const std::uint8_t> request) {
 int TFkomunikacja::ExchangeFrame(std::span<const std::uint8_t> request, std::size_t expectedLength,
                                  TLinkParams params, std::vector<std::uint8_t>& reply) {
     reply.clear();
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    SleepMs(10);
     if (expectedLength < 4) return LinkExpectedTooShort;
 
     const std::string name = PortNameFor(params);

@@ -134,7 +134,8 @@ bool QtSerialPort::ModemLineSet(bool ok) {
 
 bool QtSerialPort::SetRts(bool on) {
     if (!port_.isOpen()) return false;
-    if (driverRts_) return true;
+    // The driver owns RTS, or the line has none: nothing to switch.
+    if (driverRts_ || modemLinesMissing_) return true;
     return ModemLineSet(port_.setRequestToSend(on));
 }
 

@@ -1,0 +1,104 @@
+#pragma once
+
+// What the end-to-end tests share: the Qt serial backend and the link object opened on the
+// simulator's pty, a controller access with a recording host, and a relay block whose every
+// travelling field differs from relay to relay.
+
+#include "SimProcess.h"
+#include "app/ControllerAccess.h"
+#include "app/Settings.h"
+#include "link/Komunikacja.h"
+#include "link/QtSerialPort.h"
+#include "project/Records.h"
+#include "support/RecordingHost.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zyl::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// COM1 at 19200 baud; the device behind COM1 is the simulator's pty.
+inline constexpr TLinkParams Com1At19200{0, 8};
+inline constexpr std::uint8_t SimAddress = 1;
+// Small enough that no test waits long on a timeout, large enough for a loaded machine.
+inline constexpr int TestTimeoutStand = 150;
+
+inline QByteArray HexOf(std::span<const std::uint8_t> bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()))
+        .toHex()
+        .toUpper();
+}
+
+// The serial port with COM1 mapped to the device, and the link object on it.
+struct SimLink {
+    explicit SimLink(const std::string& device, int timeoutStand = TestTimeoutStand)
+        : port({{1, device}}), link(port) {
+        LinkTuning tuning;
+        tuning.timeoutStand = timeoutStand;
+        link.SetTuning(tuning);
+        link.ApplyTimeoutConstant();
+    }
+    void SetMinusOffset(bool on) {
+        LinkTuning tuning = link.Tuning();
+        tuning.MinusOffset[1] = on;
+        link.SetTuning(tuning);
+    }
+
+    QtSerialPort port;
+    TFkomunikacja link;
+};
+
+// A controller access as a window holds it: link settings COM1, 19200, address 1.
+struct SimAccess {
+    explicit SimAccess(const std::string& device, bool module, int waitForPanel = 2,
+                       int timeoutStand = TestTimeoutStand)
+        : line(device, timeoutStand), access(line.link, host, controls, settings) {
+        controls.port = 0;
+        controls.baud = 1;
+        controls.address = SimAddress;
+        settings.WaitForPanel = waitForPanel;
+        settings.PytajOReset = true;
+        settings.tuning = line.link.Tuning();
+        access.moduleMode = module;
+        access.ReadLinkSettings();
+    }
+
+    SimLink line;
+    RecordingHost host;
+    FixedLinkControls controls;
+    AppSettings settings;
+    ControllerAccess access;
+};
+
+// 32 relays whose travelling fields all differ, each within what its wire field carries:
+// names of at most 14 characters, 16-bit types and times, tenths that survive x 100.
+inline std::array<TRelayRecord, RelayCount> DistinctRelays() {
+    std::array<TRelayRecord, RelayCount> relays{};
+    for (int i = 0; i < RelayCount; ++i) {
+        TRelayRecord& r = relays[static_cast<std::size_t>(i)];
+        r.Number = i + 1;
+        r.Name.SetText("PUMP-" + std::to_string(i + 1) + (i % 3 == 0 ? " HOT" : ""));
+        r.TimeType = i % 6;
+        r.TimeTa = 1000 + 37 * i;
+        r.TimeTb = 65535 - 101 * i;
+        r.RegulatorType = i % 7;
+        r.MeasurementChannel = static_cast<std::uint8_t>(i % 10);
+        r.SetValueSource = static_cast<std::uint8_t>((i * 5) % 19);
+        r.Offset = -125 + 8 * i;
+        r.RegulatorWindow = 255 - 7 * i;
+        r.LowerHysteresis = 3 * i;
+        r.UpperHysteresis = 254 - i;
+    }
+    return relays;
+}
+
+} // namespace zyl::test

@@ -1,0 +1,359 @@
+// zylctl against the simulator: the link commands in both modes, block files that survive a
+// write and a read back byte for byte, the exit statuses, and how long each command may take
+// against a controller that does not answer.
+
+#include "E2eSupport.h"
+#include "link/Commands.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstring>
+
+using namespace zyl;
+using namespace zyl::test;
+
+namespace {
+
+// The commands a run goes through: reply length and attempts (3, or 1 for a reset).
+using Attempts = QList<QPair<int, int>>;
+
+constexpr int CliTimeout = 100; // --timeout
+// Starting the process and Qt, opening the port, scheduling on a loaded machine.
+constexpr int StartMargin = 600;
+
+struct CliRun {
+    int exitCode = -1;
+    QString out, err;
+    qint64 ms = 0;
+};
+
+CliRun Zylctl(const QString& home, const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ZYL_HOME", home);
+    p.setProcessEnvironment(env);
+    QElapsedTimer timer;
+    timer.start();
+    p.start(qEnvironmentVariable("ZYLCTL"), args);
+    if (!p.waitForFinished(30000)) p.kill();
+    p.waitForFinished(1000);
+    CliRun r;
+    r.ms = timer.elapsed();
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+QStringList LinkArgs(const SimProcess& sim, bool module) {
+    return {"--port",
+            sim.PtyPath(),
+            "--baud",
+            "19200",
+            "--timeout",
+            QString::number(CliTimeout),
+            module ? "--module" : "--direct"};
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+template <class T> QByteArray BytesOf(const T& value) {
+    return QByteArray(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// A relay file holding only what travels, so that a read back gives the same bytes.
+QByteArray RelayFile() {
+    const auto relays = DistinctRelays();
+    QByteArray file;
+    for (const auto& r : relays) file += BytesOf(r);
+    return file;
+}
+
+// Runs zylctl once and requires exit status 0.
+#define RUN_OK(expression)                                                                         \
+    do {                                                                                           \
+        const CliRun run_ = (expression);                                                          \
+        QVERIFY2(run_.exitCode == 0,                                                               \
+                 qPrintable(QString("exit %1: %2").arg(run_.exitCode).arg(run_.err)));             \
+    } while (false)
+
+} // namespace
+
+class TestE2eZylctl : public QObject {
+    Q_OBJECT
+    QTemporaryDir home_;
+
+    QString File(const QString& name) const { return home_.filePath(name); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(!qEnvironmentVariable("ZYL_SIM").isEmpty(), "ZYL_SIM");
+        QVERIFY2(!qEnvironmentVariable("ZYLCTL").isEmpty(), "ZYLCTL");
+        QVERIFY(home_.isValid());
+    }
+
+    // ping and status in both modes: what they print and what reached the simulator.
+    void pingAndStatus_data() {
+        QTest::addColumn<bool>("module");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("lines"); // expected among stdout's lines
+        QTest::addColumn<QString>("asked");     // the simulator's counter
+        QTest::newRow("ping direct")
+            << false << "ping" << QStringList{"OK"} << "command direct D20";
+        QTest::newRow("ping module") << true << "ping" << QStringList{"OK"} << "status";
+        const QStringList status{"date: 2031-07-14", "mode: 2 (RUN)", "panel-ready: 1",
+                                 "temperature: 85.3", "rotation: 120.0"};
+        QTest::newRow("status direct") << false << "status" << status << "status";
+        QTest::newRow("status module") << true << "status" << status << "status";
+    }
+    void pingAndStatus() {
+        QFETCH(bool, module);
+        QFETCH(QString, command);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, asked);
+        ZYL_START_SIM(sim, QStringList{"--mode", "run", "--clock", "2031-07-14 09:26:40"});
+        const CliRun r = Zylctl(home_.path(), LinkArgs(sim, module) << command);
+        RUN_OK(r);
+        const QStringList out = r.out.split('\n');
+        for (const QString& line : lines) QVERIFY2(out.contains(line), qPrintable(r.out));
+        QCOMPARE(sim.Stats().value(asked), 1);
+    }
+
+    // reset answers its own question and sends the reset as the mode requires.
+    void reset_data() {
+        QTest::addColumn<bool>("module");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("direct") << false << "command direct GE6";
+        QTest::newRow("module") << true << "command submit GE6";
+    }
+    void reset() {
+        QFETCH(bool, module);
+        QFETCH(QString, sent);
+        ZYL_START_SIM(sim);
+        const CliRun r = Zylctl(home_.path(), LinkArgs(sim, module) << "reset");
+        RUN_OK(r);
+        const auto stats = sim.Stats();
+        QCOMPARE(stats.value("resets"), 1);
+        QCOMPARE(stats.value(sent), 1);
+    }
+
+    // set-clock, then status shows the clock from second 0.
+    void setClock_data() {
+        QTest::addColumn<bool>("module");
+        QTest::newRow("direct") << false;
+        QTest::newRow("module") << true;
+    }
+    void setClock() {
+        QFETCH(bool, module);
+        ZYL_START_SIM(sim, QStringList{"--clock", "2010-05-05 05:05:05"});
+        const CliRun r = Zylctl(home_.path(), LinkArgs(sim, module) << "set-clock"
+                                                                    << "2030-01-02T03:04");
+        RUN_OK(r);
+        QCOMPARE(sim.Stats().value("command submit G06"), 1);
+        QVERIFY(sim.Summary().value("clock").startsWith("2030-01-02 03:04:0"));
+        const CliRun s = Zylctl(home_.path(), LinkArgs(sim, module) << "status");
+        RUN_OK(s);
+        QVERIFY2(s.out.contains("date: 2030-01-02\n"), qPrintable(s.out));
+        QVERIFY2(s.out.contains("time: 03:04:0"), qPrintable(s.out));
+    }
+
+    // The setup block: read the sample, write a changed block, read it back: the file is
+    // the block byte for byte, and the simulator stored words 0 (as 0) to 100 big-endian.
+    void setupRoundTrip_data() {
+        QTest::addColumn<bool>("module");
+        QTest::newRow("direct") << false;
+        QTest::newRow("module") << true;
+    }
+    void setupRoundTrip() {
+        QFETCH(bool, module);
+        ZYL_START_SIM(sim);
+        const QString sample = File("sample.zys"), changed = File("changed.zys"),
+                      back = File("back.zys");
+        RUN_OK(Zylctl(home_.path(), LinkArgs(sim, module) << "read"
+                                                          << "setup" << sample));
+        const QByteArray read = ReadAll(sample);
+        QCOMPARE(read.size(), qsizetype(sizeof(TSetupBlock)));
+        TSetupBlock setup{};
+        std::memcpy(&setup, read.constData(), sizeof setup);
+        QCOMPARE(setup.Words[99], std::int16_t(501));
+        QCOMPARE(setup.Words[100], std::int16_t(0));
+
+        // Word 0 is sent as 0 and word 100 is not read back: keep both 0.
+        setup.Words[0] = 0;
+        setup.Words[1] = 1234;
+        setup.Words[50] = -7;
+        setup.Words[97] = 0x7FFF;
+        setup.Words[99] = 500;
+        QVERIFY(WriteAll(changed, BytesOf(setup)));
+        RUN_OK(Zylctl(home_.path(), LinkArgs(sim, module) << "write"
+                                                          << "setup" << changed));
+
+        Bytes wire;
+        for (int w = 0; w <= 100; ++w) {
+            const auto v = static_cast<std::uint16_t>(w == 0 ? 0 : setup.Words[w]);
+            wire.push_back(static_cast<std::uint8_t>(v >> 8));
+            wire.push_back(static_cast<std::uint8_t>(v & 0xFF));
+        }
+        const auto stored = sim.Dump("setup");
+        QCOMPARE(stored.how, QString("written"));
+        QCOMPARE(stored.hex, HexOf(wire));
+
+        RUN_OK(Zylctl(home_.path(), LinkArgs(sim, module) << "read"
+                                                          << "setup" << back));
+        QCOMPARE(ReadAll(back).toHex(), ReadAll(changed).toHex());
+    }
+
+    // The relay file written to the controller and read back is the same file.
+    void relaysRoundTrip_data() {
+        QTest::addColumn<bool>("module");
+        QTest::newRow("direct") << false;
+        QTest::newRow("module") << true;
+    }
+    void relaysRoundTrip() {
+        QFETCH(bool, module);
+        ZYL_START_SIM(sim);
+        const QString out = File("out.rlz"), back = File("back.rlz");
+        QVERIFY(WriteAll(out, RelayFile()));
+        RUN_OK(Zylctl(home_.path(), LinkArgs(sim, module) << "write"
+                                                          << "relays" << out));
+        QCOMPARE(sim.Stats().value("writes"), 6);
+        RUN_OK(Zylctl(home_.path(), LinkArgs(sim, module) << "read"
+                                                          << "relays" << back));
+        const QByteArray got = ReadAll(back);
+        QCOMPARE(got.size(), qsizetype(RelayCount * sizeof(TRelayRecord)));
+        QCOMPARE(got.toHex(), RelayFile().toHex());
+    }
+
+    // Exit statuses: 1 no communication, 2 usage, 3 not in STOP mode, 4 file error.
+    void exitCodes_data() {
+        QTest::addColumn<bool>("module");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("writes");
+        const QStringList noReply{"--fault", "noreply"}, run{"--mode", "run"};
+        const QString relays = "<relays>";
+        QTest::newRow("ping, no reply") << false << noReply << QStringList{"ping"} << 1 << 0;
+        QTest::newRow("status, no reply") << true << noReply << QStringList{"status"} << 1 << 0;
+        QTest::newRow("read relays, no reply")
+            << false << noReply << QStringList{"read", "relays", "<new>"} << 1 << 0;
+        QTest::newRow("write relays in RUN, module")
+            << true << run << QStringList{"write", "relays", relays} << 3 << 0;
+        QTest::newRow("write relays in RUN, direct")
+            << false << run << QStringList{"write", "relays", relays} << 0 << 6;
+        QTest::newRow("reset in RUN, module") << true << run << QStringList{"reset"} << 3 << 0;
+        QTest::newRow("write relays, missing file")
+            << false << QStringList{} << QStringList{"write", "relays", "/nonexistent/x.rlz"} << 4
+            << 0;
+        QTest::newRow("write relays, short file")
+            << false << QStringList{} << QStringList{"write", "relays", "<short>"} << 4 << 0;
+        QTest::newRow("write setup, missing file")
+            << false << QStringList{} << QStringList{"write", "setup", "/nonexistent/x.zys"} << 4
+            << 0;
+        QTest::newRow("read relays, unwritable file")
+            << false << QStringList{} << QStringList{"read", "relays", "/nonexistent/x.rlz"} << 4
+            << 0;
+        QTest::newRow("unknown block")
+            << false << QStringList{} << QStringList{"read", "nothing", "x"} << 2 << 0;
+    }
+    void exitCodes() {
+        QFETCH(bool, module);
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, command);
+        QFETCH(int, exitCode);
+        QFETCH(int, writes);
+        ZYL_START_SIM(sim, options);
+        const QString relays = File("exit.rlz"), shortFile = File("short.rlz"),
+                      fresh = File("fresh.rlz");
+        QVERIFY(WriteAll(relays, RelayFile()));
+        QVERIFY(WriteAll(shortFile, RelayFile().left(100)));
+        QFile::remove(fresh);
+        command.replaceInStrings("<relays>", relays);
+        command.replaceInStrings("<short>", shortFile);
+        command.replaceInStrings("<new>", fresh);
+        const CliRun r = Zylctl(home_.path(), LinkArgs(sim, module) + command);
+        QVERIFY2(r.exitCode == exitCode,
+                 qPrintable(QString("exit %1: %2").arg(r.exitCode).arg(r.err)));
+        QCOMPARE(sim.Stats().value("writes"), writes);
+        if (exitCode != 0) QVERIFY(!QFile::exists(fresh));
+        if (exitCode == 3) QVERIFY2(r.err.contains(MsgStopMode), qPrintable(r.err));
+    }
+
+    // Against a controller that never answers every command ends within its commands'
+    // timeouts: a command takes at most three reads of n x 1 ms + timeout and three 100 ms
+    // pauses (resets one read and one pause); and it does try all of them.
+    void boundedAgainstSilence_data() {
+        QTest::addColumn<bool>("module");
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<Attempts>("commands"); // the failing commands in order
+        using C = Attempts;
+        const QStringList rlz{"write", "relays", "<relays>"}, zys{"write", "setup", "<setup>"};
+        QTest::newRow("ping direct") << false << QStringList{"ping"} << 1 << C{{17, 3}};
+        QTest::newRow("ping module") << true << QStringList{"ping"} << 1 << C{{64, 3}};
+        QTest::newRow("status") << true << QStringList{"status"} << 1 << C{{64, 3}};
+        QTest::newRow("reset direct") << false << QStringList{"reset"} << 0 << C{{11, 1}};
+        QTest::newRow("reset module") << true << QStringList{"reset"} << 0 << C{{64, 3}, {7, 1}};
+        QTest::newRow("set-clock direct")
+            << false << QStringList{"set-clock", "2030-01-02T03:04"} << 1 << C{{7, 3}};
+        QTest::newRow("set-clock module")
+            << true << QStringList{"set-clock", "2030-01-02T03:04"} << 1 << C{{7, 3}};
+        QTest::newRow("read setup direct")
+            << false << QStringList{"read", "setup", "<new>"} << 1 << C{{211, 3}};
+        QTest::newRow("read setup module")
+            << true << QStringList{"read", "setup", "<new>"} << 1 << C{{7, 3}};
+        QTest::newRow("write setup direct") << false << zys << 1 << C{{11, 3}};
+        QTest::newRow("write setup module") << true << zys << 1 << C{{7, 3}};
+        QTest::newRow("read relays direct")
+            << false << QStringList{"read", "relays", "<new>"} << 1 << C{{252, 3}};
+        QTest::newRow("read relays module")
+            << true << QStringList{"read", "relays", "<new>"} << 1 << C{{7, 3}};
+        QTest::newRow("write relays direct") << false << rlz << 1 << C{{11, 3}};
+        // The STOP check fails and the write goes on to its submit.
+        QTest::newRow("write relays module") << true << rlz << 1 << C{{64, 3}, {7, 3}};
+    }
+    void boundedAgainstSilence() {
+        QFETCH(bool, module);
+        QFETCH(QStringList, command);
+        QFETCH(int, exitCode);
+        QFETCH(Attempts, commands);
+        ZYL_START_SIM(sim, QStringList{"--fault", "noreply"});
+        const QString relays = File("silent.rlz"), setup = File("silent.zys"),
+                      fresh = File("silent-new");
+        QVERIFY(WriteAll(relays, RelayFile()));
+        QVERIFY(WriteAll(setup, QByteArray(sizeof(TSetupBlock), '\0')));
+        QFile::remove(fresh);
+        command.replaceInStrings("<relays>", relays);
+        command.replaceInStrings("<setup>", setup);
+        command.replaceInStrings("<new>", fresh);
+
+        int least = 0, bound = 0;
+        for (const auto& [n, attempts] : commands) {
+            least += attempts * (n + CliTimeout + CommandRetryPauseMs);
+            bound += attempts * (n + CliTimeout) + attempts * CommandRetryPauseMs;
+            bound += attempts * 30; // the 10 ms sleep and the RTS lead and lag per attempt
+        }
+        const CliRun r = Zylctl(home_.path(), LinkArgs(sim, module) + command);
+        QVERIFY2(r.exitCode == exitCode,
+                 qPrintable(QString("exit %1: %2").arg(r.exitCode).arg(r.err)));
+        QVERIFY2(r.ms >= least, qPrintable(QString("%1 ms, at least %2").arg(r.ms).arg(least)));
+        QVERIFY2(r.ms <= bound + StartMargin,
+                 qPrintable(QString("%1 ms, bound %2 + %3").arg(r.ms).arg(bound).arg(StartMargin)));
+        QVERIFY(!QFile::exists(fresh));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestE2eZylctl)
+#include "tst_e2e_zylctl.moc"
