@@ -13,17 +13,17 @@ namespace zyl {
 
 namespace {
 
-std::optional<std::string> RunFileDialog(const FileDialogSpec& spec, bool save) {
+std::optional<std::string> RunFileDialog(const FileDialogSpec& request, bool save) {
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    const QString filter = ToolkitFileFilter(spec.filter);
+    const QString filter = ToolkitFileFilter(request.filter);
     if (!filter.isEmpty()) dialog.setNameFilters(filter.split(QStringLiteral(";;")));
-    if (!spec.defaultExtension.empty())
-        dialog.setDefaultSuffix(QString::fromStdString(spec.defaultExtension));
-    if (!spec.initialFolder.empty())
-        dialog.setDirectory(QFile::decodeName(spec.initialFolder.c_str()));
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(save && spec.overwritePrompt));
+    if (!request.defaultExtension.empty())
+        dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+    if (!request.initialFolder.empty())
+        dialog.setDirectory(QFile::decodeName(request.initialFolder.c_str()));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(save && request.overwritePrompt));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty()) return std::nullopt;
@@ -79,12 +79,12 @@ void GuiHost::ProcessEvents() {
     QCoreApplication::processEvents();
 }
 
-std::optional<std::string> GuiHost::ChooseOpenFile(const FileDialogSpec& spec) {
-    return RunFileDialog(spec, false);
+std::optional<std::string> GuiHost::ChooseOpenFile(const FileDialogSpec& request) {
+    return RunFileDialog(request, false);
 }
 
-std::optional<std::string> GuiHost::ChooseSaveFile(const FileDialogSpec& spec) {
-    return RunFileDialog(spec, true);
+std::optional<std::string> GuiHost::ChooseSaveFile(const FileDialogSpec& request) {
+    return RunFileDialog(request, true);
 }
 
 } // namespace zyl

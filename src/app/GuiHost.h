@@ -29,8 +29,8 @@ public:
     bool CancelRequested() override;
     void ClearCancel() override;
     void ProcessEvents() override;
-    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) override;
-    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) override;
+    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& dialog) override;
+    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& dialog) override;
 
 private:
     ProgressWindow* progress_;

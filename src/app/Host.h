@@ -40,8 +40,8 @@ public:
     virtual void ProcessEvents() = 0;
 
     // File choices; std::nullopt when the dialog was cancelled.
-    virtual std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) = 0;
-    virtual std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> ChooseOpenFile(const FileDialogSpec& dialog) = 0;
+    virtual std::optional<std::string> ChooseSaveFile(const FileDialogSpec& dialog) = 0;
 };
 
 } // namespace zyl

@@ -173,8 +173,8 @@ void OpenProject(ProjectDocument& doc, Host& host, const std::string& programFol
     doc.modified = false;
     SetFileName(doc, "");
     EnableCommands(doc, false);
-    FileDialogSpec spec{"Project ZYL|*.zyp;*.zy2", "zy2", programFolder, false};
-    const auto chosen = host.ChooseOpenFile(spec);
+    FileDialogSpec dialog{"Project ZYL|*.zyp;*.zy2", "zy2", programFolder, false};
+    const auto chosen = host.ChooseOpenFile(dialog);
     if (!chosen) return;
     if (!LoadMainFile(doc.project, *chosen)) return;
     if (!LoadSideFiles(doc.project, *chosen)) return;

@@ -56,15 +56,15 @@ public:
         ++eventsProcessed;
         if (onEvents) onEvents(*this);
     }
-    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) override {
-        dialogs.push_back(spec);
+    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& dialog) override {
+        dialogs.push_back(dialog);
         if (openChoices.empty()) return std::nullopt;
         auto c = openChoices.front();
         openChoices.pop_front();
         return c;
     }
-    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) override {
-        dialogs.push_back(spec);
+    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& dialog) override {
+        dialogs.push_back(dialog);
         if (saveChoices.empty()) return std::nullopt;
         auto c = saveChoices.front();
         saveChoices.pop_front();

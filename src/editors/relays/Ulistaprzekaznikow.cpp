@@ -35,11 +35,11 @@ std::vector<RowTableModel::Column> RelayColumns() {
 }
 
 FileDialogSpec RelayFileDialog(bool save) {
-    FileDialogSpec spec;
-    spec.filter = RelayFileFilter;
-    spec.defaultExtension = RelayFileExtension;
-    spec.overwritePrompt = save;
-    return spec;
+    FileDialogSpec dialog;
+    dialog.filter = RelayFileFilter;
+    dialog.defaultExtension = RelayFileExtension;
+    dialog.overwritePrompt = save;
+    return dialog;
 }
 
 } // namespace
