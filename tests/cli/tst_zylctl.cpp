@@ -2,6 +2,7 @@
 
 #include "link/Frame.h"
 #include "support/Pty.h"
+#include "support/ZylctlProcess.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@
 
 using namespace zyl;
 using Bytes = std::vector<std::uint8_t>;
+using zyl::test::Zylctl;
 
 namespace {
 
@@ -107,29 +109,6 @@ private:
     std::thread thread_;
 };
 
-struct Run {
-    int exitCode = -1;
-    QString out, err;
-    qint64 ms = 0;
-};
-
-Run Zylctl(const QString& home, const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("ZYL_HOME", home);
-    p.setProcessEnvironment(env);
-    QElapsedTimer timer;
-    timer.start();
-    p.start(qEnvironmentVariable("ZYLCTL"), args);
-    p.waitForFinished(30000);
-    Run r;
-    r.ms = timer.elapsed();
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    r.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
-}
-
 } // namespace
 
 class TestZylctl : public QObject {
@@ -154,7 +133,7 @@ private slots:
             r[1] = 0x46;
             return WithChecksum(r);
         });
-        const Run r = Zylctl(home_.path(), Link(c, false) << "ping");
+        const auto r = Zylctl(home_.path(), Link(c, false) << "ping");
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QString("OK\n"));
         QCOMPARE(ToHex(c.Requests().at(0)), ToHex(WithChecksum(Hex("01 46 08 00 0B 44 20 00 04"))));
@@ -162,7 +141,7 @@ private slots:
 
     void pingModuleReadsTheStatus() {
         Controller c([](const Bytes&) { return StatusReply(0, false); });
-        const Run r = Zylctl(home_.path(), Link(c, true) << "ping");
+        const auto r = Zylctl(home_.path(), Link(c, true) << "ping");
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QString("OK\n"));
         QCOMPARE(ToHex(c.Requests().at(0)), QString("01 46 00 00 07 4D 4A"));
@@ -170,7 +149,7 @@ private slots:
 
     void pingWithoutControllerTriesThreeTimes() {
         Controller c([](const Bytes&) { return Bytes(); });
-        const Run r = Zylctl(home_.path(), Link(c, false) << "ping");
+        const auto r = Zylctl(home_.path(), Link(c, false) << "ping");
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.out, QString("ERR\n"));
         QCOMPARE(c.Requests().size(), std::size_t(3));
@@ -180,7 +159,7 @@ private slots:
 
     void statusPrintsDecodedFields() {
         Controller c([](const Bytes&) { return StatusReply(2, true); });
-        const Run r = Zylctl(home_.path(), Link(c, true) << "status");
+        const auto r = Zylctl(home_.path(), Link(c, true) << "status");
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.out.contains("date: 2026-12-10\n"), qPrintable(r.out));
         QVERIFY(r.out.contains("time: 11:30:05\n"));
@@ -192,7 +171,7 @@ private slots:
 
     void resetDirect() {
         Controller c([](const Bytes&) { return Ack(11); });
-        const Run r = Zylctl(home_.path(), Link(c, false) << "reset");
+        const auto r = Zylctl(home_.path(), Link(c, false) << "reset");
         QCOMPARE(r.exitCode, 0);
         const auto req = c.Requests();
         QCOMPARE(req.size(), std::size_t(1));
@@ -211,7 +190,7 @@ private slots:
         Controller c([mode](const Bytes& req) {
             return req[2] == 0x00 ? StatusReply(mode, false) : Ack(7, 0x47);
         });
-        const Run r = Zylctl(home_.path(), Link(c, true) << "reset");
+        const auto r = Zylctl(home_.path(), Link(c, true) << "reset");
         QCOMPARE(r.exitCode, exitCode);
         const auto req = c.Requests();
         QCOMPARE(ToHex(req[0]), QString("01 46 00 00 07 4D 4A"));
@@ -237,8 +216,8 @@ private slots:
             if (req[2] == 0x00) return StatusReply(0, ++polls >= 2); // ready on the 2nd poll
             return Ack(11);                                          // the collect
         });
-        const Run r = Zylctl(home_.path(), Link(c, module) << "set-clock"
-                                                           << "2003-03-05T14:07");
+        const auto r = Zylctl(home_.path(), Link(c, module) << "set-clock"
+                                                            << "2003-03-05T14:07");
         QCOMPARE(r.exitCode, 0);
         const auto req = c.Requests();
         QCOMPARE(ToHex(req[0]),

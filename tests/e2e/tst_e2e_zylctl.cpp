@@ -4,6 +4,7 @@
 
 #include "E2eSupport.h"
 #include "link/Commands.h"
+#include "support/ZylctlProcess.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -24,30 +25,6 @@ using Attempts = QList<QPair<int, int>>;
 constexpr int CliTimeout = 100; // --timeout
 // Starting the process and Qt, opening the port, scheduling on a loaded machine.
 constexpr int StartMargin = 600;
-
-struct CliRun {
-    int exitCode = -1;
-    QString out, err;
-    qint64 ms = 0;
-};
-
-CliRun Zylctl(const QString& home, const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("ZYL_HOME", home);
-    p.setProcessEnvironment(env);
-    QElapsedTimer timer;
-    timer.start();
-    p.start(qEnvironmentVariable("ZYLCTL"), args);
-    if (!p.waitForFinished(30000)) p.kill();
-    p.waitForFinished(1000);
-    CliRun r;
-    r.ms = timer.elapsed();
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    r.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
-}
 
 QStringList LinkArgs(const SimProcess& sim, bool module) {
     return {"--port",
