@@ -401,66 +401,63 @@ void DecodePasswords(std::span<const std::uint8_t> data, TPasswordBlock& passwor
     }
 }
 
+namespace {
+
+// Decodes N items of ItemSize bytes, the first `skip` bytes into the data, each into a
+// cleared record. Records with a Number are numbered firstNumber, firstNumber + 1, ...
+// Data too short for all N items changes nothing.
+template <std::size_t ItemSize, class Record, std::size_t N, class DecodeItem>
+void DecodeItems(std::span<const std::uint8_t> data, std::size_t skip, std::span<Record, N> records,
+                 std::int64_t firstNumber, DecodeItem decode) {
+    if (data.size() < skip + N * ItemSize) return;
+    for (std::size_t k = 0; k < N; ++k) {
+        records[k] = Record{};
+        decode(At<ItemSize>(data, skip + k * ItemSize), records[k]);
+        if constexpr (requires { records[k].Number; })
+            records[k].Number = static_cast<std::int32_t>(firstNumber + std::int64_t(k));
+    }
+}
+
+} // namespace
+
 void DecodeSpecialStatuses(std::span<const std::uint8_t> data,
                            std::span<TSpecialStatusRecord, 6> records) {
-    if (data.size() < 6 * SpecialStatusItemSize) return;
-    for (std::size_t k = 0; k < 6; ++k) {
-        records[k] = TSpecialStatusRecord{};
-        DecodeSpecialStatusItem(At<SpecialStatusItemSize>(data, k * SpecialStatusItemSize),
-                                records[k]);
-        records[k].Number = static_cast<std::int32_t>(k + 1);
-    }
+    DecodeItems<SpecialStatusItemSize>(data, 0, records, 1, [](auto wire, auto& record) {
+        DecodeSpecialStatusItem(wire, record);
+    });
 }
 
 void DecodeRelayGroup(std::span<const std::uint8_t> data, std::span<TRelayRecord, 6> records,
                       int group, int codePage) {
-    if (data.size() < 1 + 6 * RelayItemSize) return;
-    for (std::size_t k = 0; k < 6; ++k) {
-        records[k] = TRelayRecord{};
-        DecodeRelayItem(At<RelayItemSize>(data, 1 + k * RelayItemSize), records[k], codePage);
-        records[k].Number =
-            static_cast<std::int32_t>(std::int64_t{group} * 6 + std::int64_t(k) + 1);
-    }
+    DecodeItems<RelayItemSize>(
+        data, 1, records, std::int64_t{group} * 6 + 1,
+        [codePage](auto wire, auto& record) { DecodeRelayItem(wire, record, codePage); });
 }
 
 void DecodeAnalogOutputs(std::span<const std::uint8_t> data,
                          std::span<TAnalogOutputRecord, 5> records, int codePage) {
-    if (data.size() < 1 + 5 * AnalogOutputItemSize) return;
-    for (std::size_t k = 0; k < 5; ++k) {
-        records[k] = TAnalogOutputRecord{};
-        DecodeAnalogOutputItem(At<AnalogOutputItemSize>(data, 1 + k * AnalogOutputItemSize),
-                               records[k], codePage);
-    }
+    DecodeItems<AnalogOutputItemSize>(data, 1, records, 0, [codePage](auto wire, auto& record) {
+        DecodeAnalogOutputItem(wire, record, codePage);
+    });
 }
 
 void DecodePidRegulators(std::span<const std::uint8_t> data, std::span<TPidRecord, 5> records) {
-    if (data.size() < 1 + 5 * PidItemSize) return;
-    for (std::size_t k = 0; k < 5; ++k) {
-        records[k] = TPidRecord{};
-        DecodePidItem(At<PidItemSize>(data, 1 + k * PidItemSize), records[k]);
-    }
+    DecodeItems<PidItemSize>(data, 1, records, 0,
+                             [](auto wire, auto& record) { DecodePidItem(wire, record); });
 }
 
 void DecodeAlarmGroup(std::span<const std::uint8_t> data, std::span<TAlarmRecord, 12> records,
                       int group, int codePage) {
-    if (data.size() < 1 + 12 * AlarmItemSize) return;
-    for (std::size_t k = 0; k < 12; ++k) {
-        records[k] = TAlarmRecord{};
-        DecodeAlarmItem(At<AlarmItemSize>(data, 1 + k * AlarmItemSize), records[k], codePage);
-        records[k].Number =
-            static_cast<std::int32_t>(std::int64_t{group} * 12 + std::int64_t(k) + 1);
-    }
+    DecodeItems<AlarmItemSize>(
+        data, 1, records, std::int64_t{group} * 12 + 1,
+        [codePage](auto wire, auto& record) { DecodeAlarmItem(wire, record, codePage); });
 }
 
 void DecodeProcessGroup(std::span<const std::uint8_t> data, std::span<TProcessRecord, 8> records,
                         int group, int codePage) {
-    if (data.size() < 1 + 8 * ProcessItemSize) return;
-    for (std::size_t k = 0; k < 8; ++k) {
-        records[k] = TProcessRecord{};
-        DecodeProcessItem(At<ProcessItemSize>(data, 1 + k * ProcessItemSize), records[k], codePage);
-        records[k].Number =
-            static_cast<std::int32_t>(std::int64_t{group} * 8 + std::int64_t(k) + 1);
-    }
+    DecodeItems<ProcessItemSize>(
+        data, 1, records, std::int64_t{group} * 8 + 1,
+        [codePage](auto wire, auto& record) { DecodeProcessItem(wire, record, codePage); });
 }
 
 void DecodeProcessParameters(std::span<const std::uint8_t> data,
