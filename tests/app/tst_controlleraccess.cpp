@@ -2,21 +2,19 @@
 #include "link/Frame.h"
 #include "support/FakeSerialPort.h"
 #include "support/RecordingHost.h"
+#include "support/WireBytes.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
 
 using namespace zyl;
+using zyl::test::Bytes;
 using zyl::test::FakeSerialPort;
 using zyl::test::RecordingHost;
-using Bytes = std::vector<std::uint8_t>;
+using zyl::test::WithChecksum;
 
 namespace {
 
-Bytes WithChecksum(Bytes frame) {
-    AppendChecksum(frame);
-    return frame;
-}
 Bytes StatusReply(int mode, bool ready) {
     Bytes r(62, 0);
     r[0] = 1;

@@ -2,6 +2,7 @@
 
 #include "link/Frame.h"
 #include "support/Pty.h"
+#include "support/WireBytes.h"
 #include "support/ZylctlProcess.h"
 
 #include <QProcess>
@@ -14,26 +15,9 @@
 #include <thread>
 
 using namespace zyl;
-using Bytes = std::vector<std::uint8_t>;
-using zyl::test::Zylctl;
+using namespace zyl::test;
 
 namespace {
-
-Bytes Hex(const char* hex) {
-    const QByteArray b = QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
-    return Bytes(b.begin(), b.end());
-}
-QString ToHex(const Bytes& v) {
-    return QString::fromLatin1(
-        QByteArray(reinterpret_cast<const char*>(v.data()), qsizetype(v.size()))
-            .toHex(' ')
-            .toUpper());
-}
-
-Bytes WithChecksum(Bytes frame) {
-    AppendChecksum(frame);
-    return frame;
-}
 
 // A status reply: mode at byte 22, panel-ready flag at byte 61.
 Bytes StatusReply(int mode, bool ready) {
@@ -136,7 +120,8 @@ private slots:
         const auto r = Zylctl(home_.path(), Link(c, false) << "ping");
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QString("OK\n"));
-        QCOMPARE(ToHex(c.Requests().at(0)), ToHex(WithChecksum(Hex("01 46 08 00 0B 44 20 00 04"))));
+        QCOMPARE(ToHex(c.Requests().at(0)),
+                 ToHex(WithChecksum(FromHex("01 46 08 00 0B 44 20 00 04"))));
     }
 
     void pingModuleReadsTheStatus() {
@@ -196,7 +181,8 @@ private slots:
         QCOMPARE(ToHex(req[0]), QString("01 46 00 00 07 4D 4A"));
         if (exitCode == 0) {
             QCOMPARE(req.size(), std::size_t(2));
-            QCOMPARE(ToHex(req[1]), ToHex(WithChecksum(Hex("01 47 09 00 0D 47 E6 00 06 00 00"))));
+            QCOMPARE(ToHex(req[1]),
+                     ToHex(WithChecksum(FromHex("01 47 09 00 0D 47 E6 00 06 00 00"))));
         } else {
             QCOMPARE(req.size(), std::size_t(1));
             QVERIFY(r.err.contains("Controller must be in STOP mode"));
@@ -221,7 +207,7 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         const auto req = c.Requests();
         QCOMPARE(ToHex(req[0]),
-                 ToHex(WithChecksum(Hex("01 47 09 00 11 47 06 00 0A 03 03 05 0E 07 00"))));
+                 ToHex(WithChecksum(FromHex("01 47 09 00 11 47 06 00 0A 03 03 05 0E 07 00"))));
         if (module) {
             QCOMPARE(req.size(), std::size_t(4));
             QCOMPARE(ToHex(req[3]), QString("01 46 09 00 07 9D 48"));

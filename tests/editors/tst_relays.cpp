@@ -3,6 +3,7 @@
 #include "link/Frame.h"
 #include "support/FakeSerialPort.h"
 #include "support/RecordingHost.h"
+#include "support/WireBytes.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,16 +13,12 @@
 #include <map>
 
 using namespace zyl;
+using zyl::test::Bytes;
 using zyl::test::FakeSerialPort;
 using zyl::test::RecordingHost;
-using Bytes = std::vector<std::uint8_t>;
+using zyl::test::WithChecksum;
 
 namespace {
-
-Bytes WithChecksum(Bytes frame) {
-    AppendChecksum(frame);
-    return frame;
-}
 
 TRelayRecord Relay(int number, const char* name) {
     TRelayRecord r{};

@@ -2,6 +2,7 @@
 #include "link/Frame.h"
 #include "link/Komunikacja.h"
 #include "support/FakeSerialPort.h"
+#include "support/WireBytes.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -11,16 +12,12 @@
 
 using namespace zyl;
 using zyl::test::FakeSerialPort;
+using zyl::test::FromHex;
 
 namespace {
 
-std::vector<std::uint8_t> Bytes(const char* hex) {
-    const QByteArray b = QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
-    return std::vector<std::uint8_t>(b.begin(), b.end());
-}
-
 // The direct reset request for address 1 and an 11-byte acknowledgement.
-const std::vector<std::uint8_t> Request = Bytes("01 46 08 00 0B 47 E6 00 04 5B FB");
+const std::vector<std::uint8_t> Request = FromHex("01 46 08 00 0B 47 E6 00 04 5B FB");
 
 std::vector<std::uint8_t> Ack(std::uint8_t address = 1) {
     std::vector<std::uint8_t> reply = {address, 0x46, 0x08, 0x00, 0x0B, 0x47, 0xE6, 0x00, 0x04};

@@ -1,21 +1,11 @@
 #include "link/Frame.h"
 #include "link/Komunikacja.h"
+#include "support/WireBytes.h"
 
 #include <QtTest>
 
 using namespace zyl;
-
-namespace {
-QByteArray Hex(const std::vector<std::uint8_t>& v) {
-    return QByteArray(reinterpret_cast<const char*>(v.data()), static_cast<qsizetype>(v.size()))
-        .toHex(' ')
-        .toUpper();
-}
-std::vector<std::uint8_t> Bytes(const char* hex) {
-    const QByteArray b = QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
-    return std::vector<std::uint8_t>(b.begin(), b.end());
-}
-} // namespace
+using namespace zyl::test;
 
 class TestFrame : public QObject {
     Q_OBJECT
@@ -67,7 +57,7 @@ private slots:
         const auto frame = BuildFrame(
             static_cast<std::uint8_t>(address), FrameKind(kind), static_cast<std::uint8_t>(letter),
             static_cast<std::uint8_t>(code), {p, static_cast<std::size_t>(payload.size())});
-        QCOMPARE(Hex(frame), expected);
+        QCOMPARE(ToHex(frame), QString::fromLatin1(expected));
         QVERIFY(ChecksumMatches(frame));
     }
 
@@ -75,7 +65,7 @@ private slots:
         const auto frame = BuildFrame(0, FrameKind::Status);
         QCOMPARE(frame.size(), std::size_t(7));
         QCOMPARE(int(frame[0]), 0);
-        QVERIFY(Hex(frame) != QByteArray("00 46 00 00 07 4D 4A"));
+        QVERIFY(ToHex(frame) != QString("00 46 00 00 07 4D 4A"));
         QVERIFY(ChecksumMatches(frame));
     }
 
@@ -91,13 +81,13 @@ private slots:
     }
 
     void swappedChecksumBytesFail() {
-        auto frame = Bytes("01 46 00 00 07 4D 4A");
+        auto frame = FromHex("01 46 00 00 07 4D 4A");
         std::swap(frame[5], frame[6]);
         QVERIFY(!ChecksumMatches(frame));
     }
 
     void hexDump() {
-        QCOMPARE(QString::fromStdString(HexDump(Bytes("01 46 AB"))), QString("01 46 AB "));
+        QCOMPARE(QString::fromStdString(HexDump(FromHex("01 46 AB"))), QString("01 46 AB "));
         QCOMPARE(QString::fromStdString(HexDump({})), QString());
     }
 };
