@@ -67,11 +67,7 @@ bool QtSerialPort::Open(const std::string& name, int baud) {
     baud_ = baud;
     modemLinesMissing_ = false;
     driverRts_ = PlatformDriverRts;
-    try {
-        device_ = DeviceForPort(ports_, name);
-    } catch (const std::exception&) {
-        device_.clear();
-    }
+    device_ = DeviceForPort(ports_, name);
     if (device_.empty() || baud <= 0) return false;
 
     port_.setPortName(QString::fromStdString(device_));
