@@ -4,7 +4,7 @@
 // progress window and the toolkit's file dialogs. Texts arrive as bytes of PC code page 1250
 // and are converted at this edge.
 
-#include "app/Host.h"
+#include "core/Host.h"
 
 #include <QString>
 

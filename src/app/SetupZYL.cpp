@@ -1,12 +1,12 @@
 // The program entry: the log switch, the shared run state, the main window and the progress
 // window, then the message loop until the main window closes.
 
-#include "app/AppContext.h"
 #include "app/Dialogs.h"
 #include "app/GuiHost.h"
-#include "app/Paths.h"
-#include "app/Settings.h"
 #include "app/main.h"
+#include "core/AppContext.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "link/QtSerialPort.h"
 #include "project/IniFile.h"
 

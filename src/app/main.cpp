@@ -1,7 +1,7 @@
 #include "app/main.h"
 
-#include "app/Paths.h"
-#include "app/Settings.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "editors/relays/RelayPictures.h"
 #include "editors/relays/Ulistaprzekaznikow.h"
 #include "panel/CodePage.h"

@@ -3,8 +3,8 @@
 // TForm1, the main window: the link settings every controller operation uses, the File and
 // Project menus, and the buttons that open the block editors.
 
-#include "app/AppContext.h"
-#include "app/ControllerAccess.h"
+#include "core/AppContext.h"
+#include "core/ControllerAccess.h"
 #include "project/ProjectFiles.h"
 
 #include <QMainWindow>

@@ -6,8 +6,8 @@
 // writes, module submit, panel wait, module collect or the acknowledgement collect). The
 // procedure adds the progress window with its cancel request and the messages.
 
-#include "app/ControllerAccess.h"
-#include "app/Outcome.h"
+#include "core/ControllerAccess.h"
+#include "core/Outcome.h"
 #include "link/Commands.h"
 
 #include <functional>

@@ -5,7 +5,7 @@
 // puts them together (double click, Enter released or "Edit" open the editor of the selected
 // row; "Save" and Escape close the list).
 
-#include "app/Host.h"
+#include "core/Host.h"
 
 #include <QAbstractTableModel>
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "link/Komunikacja.h"
 
-#include "app/Paths.h"
+#include "core/Paths.h"
 #include "link/Frame.h"
 
 #include <chrono>

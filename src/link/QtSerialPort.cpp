@@ -1,6 +1,6 @@
 #include "link/QtSerialPort.h"
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <QDeadlineTimer>
 

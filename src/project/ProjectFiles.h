@@ -3,7 +3,7 @@
 // Project files: the main file (a byte copy of the image, or the older shorter format)
 // and its two side files, main name + "h" (passwords) and main name + "pid".
 
-#include "app/Host.h"
+#include "core/Host.h"
 #include "project/ProjectImage.h"
 
 #include <cstddef>

@@ -2,8 +2,8 @@
 
 // Reading and sending the controller's setup block, as the setup window does.
 
-#include "app/ControllerAccess.h"
-#include "app/Outcome.h"
+#include "core/ControllerAccess.h"
+#include "core/Outcome.h"
 
 namespace zyl {
 

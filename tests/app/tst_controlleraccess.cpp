@@ -1,4 +1,4 @@
-#include "app/ControllerAccess.h"
+#include "core/ControllerAccess.h"
 #include "link/Frame.h"
 #include "support/FakeSerialPort.h"
 #include "support/RecordingHost.h"

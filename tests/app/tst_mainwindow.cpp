@@ -1,6 +1,6 @@
-#include "app/AppContext.h"
-#include "app/Paths.h"
 #include "app/main.h"
+#include "core/AppContext.h"
+#include "core/Paths.h"
 #include "link/Frame.h"
 #include "panel/CodePage.h"
 #include "project/IniFile.h"

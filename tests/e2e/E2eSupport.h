@@ -5,8 +5,8 @@
 // travelling field differs from relay to relay.
 
 #include "SimProcess.h"
-#include "app/ControllerAccess.h"
-#include "app/Settings.h"
+#include "core/ControllerAccess.h"
+#include "core/Settings.h"
 #include "link/Komunikacja.h"
 #include "link/QtSerialPort.h"
 #include "project/Records.h"

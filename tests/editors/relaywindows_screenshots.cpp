@@ -2,7 +2,7 @@
 //   relaywindows_screenshots --screenshots DIR
 // Run it under QT_QPA_PLATFORM=offscreen.
 
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 #include "editors/relays/EditParPrzek.h"
 #include "editors/relays/TypPrzekTable.h"
 #include "editors/relays/TypReglerTable.h"

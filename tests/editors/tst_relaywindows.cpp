@@ -1,4 +1,4 @@
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 #include "editors/ChannelLists.h"
 #include "editors/ListToolBar.h"
 #include "editors/relays/EditParPrzek.h"

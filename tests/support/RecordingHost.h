@@ -3,7 +3,7 @@
 // A Host for tests: records every message, question and progress step, answers questions
 // and file dialogs from scripts, and can raise the cancel request at a chosen progress step.
 
-#include "app/Host.h"
+#include "core/Host.h"
 
 #include <deque>
 #include <functional>

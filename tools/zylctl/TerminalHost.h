@@ -3,7 +3,7 @@
 // The command line's Host: messages on stderr, a progress bar on stderr when it is a
 // terminal, questions answered from the command line, no file dialogs.
 
-#include "app/Host.h"
+#include "core/Host.h"
 
 #include <string>
 #include <vector>

@@ -1,9 +1,9 @@
 #include "ZylctlCommands.h"
 
 #include "TerminalHost.h"
-#include "app/ControllerAccess.h"
-#include "app/Paths.h"
-#include "app/Settings.h"
+#include "core/ControllerAccess.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
 #include "editors/relays/Relays.h"
 #include "link/Commands.h"
 #include "link/QtSerialPort.h"

@@ -3,7 +3,7 @@
 // TFEditParPrzek, the relay parameter editor: works on a copy of one relay record and hands it
 // back only on "Save".
 
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 #include "editors/relays/Relays.h"
 #include "project/Records.h"
 

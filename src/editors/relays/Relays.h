@@ -3,8 +3,8 @@
 // The relay block: its editor's rules, its ".rlz" file and its transfer to and from the
 // controller. The windows call these and show what they return.
 
-#include "app/ControllerAccess.h"
-#include "app/Outcome.h"
+#include "core/ControllerAccess.h"
+#include "core/Outcome.h"
 #include "editors/BlockTransfer.h"
 #include "project/Records.h"
 

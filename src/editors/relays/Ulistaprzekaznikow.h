@@ -3,7 +3,7 @@
 // Tflistaprzekaznikow, the relay list: the 32 relays of the project image, edited in place,
 // with their ".rlz" file and their transfer to and from the controller.
 
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 #include "editors/ListToolBar.h"
 #include "project/Records.h"
 

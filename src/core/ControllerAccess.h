@@ -4,8 +4,8 @@
 // from the main window, the panel wait, the module-mode STOP check, the device reset offer
 // and the setup read that gives the program block count.
 
-#include "app/Host.h"
-#include "app/Settings.h"
+#include "core/Host.h"
+#include "core/Settings.h"
 #include "link/Komunikacja.h"
 #include "project/Records.h"
 

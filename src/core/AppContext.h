@@ -3,9 +3,9 @@
 // What one run shares: the project, the settings, the link and the controller access. The
 // entry (or a test) builds it before the main window, which then serves as the link controls.
 
-#include "app/ControllerAccess.h"
-#include "app/Host.h"
-#include "app/Settings.h"
+#include "core/ControllerAccess.h"
+#include "core/Host.h"
+#include "core/Settings.h"
 #include "link/Komunikacja.h"
 #include "link/SerialPort.h"
 #include "project/ProjectImage.h"
