@@ -39,54 +39,18 @@ bool IsCurrentFormat(const std::string& path) {
     return ext.find("zy2") != std::string::npos;
 }
 
-std::string TempNameFor(const std::string& path) {
-    return path + ".tmp~";
-}
-
-bool WriteWhole(const std::string& path, std::span<const std::byte> bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    const std::size_t written = std::fwrite(bytes.data(), 1, bytes.size(), f);
-    bool ok = written == bytes.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    return ok;
-}
-
 } // namespace
-
-long ReadFileInto(const std::string& path, std::span<std::byte> dest) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return -1;
-    in.read(reinterpret_cast<char*>(dest.data()), static_cast<std::streamsize>(dest.size()));
-    return static_cast<long>(in.gcount());
-}
-
-bool WriteFileAtomically(const std::string& path, std::span<const std::byte> bytes) {
-    const std::string temp = TempNameFor(path);
-    if (!WriteWhole(temp, bytes)) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
-}
 
 bool LoadMainFile(Project& project, const std::string& path) {
     if (IsCurrentFormat(path)) {
         // Read straight into the image; a short file leaves what it held in place.
-        const long n = ReadFileInto(path, BytesOf(project.image));
-        if (n < 0 || static_cast<std::size_t>(n) < ProjectImageSize) return false;
+        const FileRead read = ReadRegularFile(path, BytesOf(project.image));
+        if (!read || read.size < ProjectImageSize) return false;
     } else {
         // Read into a work buffer first, so a short file changes nothing.
         std::vector<std::byte> buffer(OlderProjectImageSize);
-        const long n = ReadFileInto(path, buffer);
-        if (n < 0 || static_cast<std::size_t>(n) < OlderProjectImageSize) return false;
+        const FileRead read = ReadRegularFile(path, buffer);
+        if (!read || read.size < OlderProjectImageSize) return false;
         auto image = BytesOf(project.image);
         for (const Stretch& s : OlderFormatStretches)
             std::copy_n(buffer.begin() + static_cast<std::ptrdiff_t>(s.from), s.length,
@@ -99,45 +63,25 @@ bool LoadMainFile(Project& project, const std::string& path) {
 bool LoadSideFiles(Project& project, const std::string& path) {
     // A missing side file is not an error: its block keeps what it held. One that exists but
     // is short leaves what was read in place and ends the load.
-    std::error_code ec;
-    if (std::filesystem::exists(path + "h", ec)) {
-        const long n = ReadFileInto(path + "h", BytesOf(project.passwords));
-        if (n < static_cast<long>(sizeof(TPasswordBlock))) return false;
+    if (PathExists(path + "h")) {
+        const FileRead read = ReadRegularFile(path + "h", BytesOf(project.passwords));
+        if (!read || read.size < sizeof(TPasswordBlock)) return false;
     }
-    if (std::filesystem::exists(path + "pid", ec)) {
-        const long n = ReadFileInto(path + "pid", std::as_writable_bytes(std::span(project.pid)));
-        if (n < static_cast<long>(sizeof(project.pid))) return false;
+    if (PathExists(path + "pid")) {
+        const FileRead read =
+            ReadRegularFile(path + "pid", std::as_writable_bytes(std::span(project.pid)));
+        if (!read || read.size < sizeof(project.pid)) return false;
     }
     return true;
 }
 
-bool WriteProjectFiles(const Project& project, const std::string& path) {
-    // All three files go to temporaries first; only when each is complete are they renamed
-    // over their targets, so a failed save leaves the old files as they were.
-    const std::pair<std::string, std::span<const std::byte>> files[] = {
+FileStatus WriteProjectFiles(const Project& project, const std::string& path) {
+    const FileToWrite files[] = {
         {path, ConstBytesOf(project.image)},
         {path + "h", ConstBytesOf(project.passwords)},
         {path + "pid", std::as_bytes(std::span(project.pid))},
     };
-    bool ok = true;
-    for (const auto& [name, bytes] : files) {
-        if (!WriteWhole(TempNameFor(name), bytes)) {
-            ok = false;
-            break;
-        }
-    }
-    if (ok) {
-        for (const auto& [name, bytes] : files) {
-            std::error_code ec;
-            std::filesystem::rename(TempNameFor(name), name, ec);
-            if (ec) ok = false;
-        }
-    }
-    for (const auto& [name, bytes] : files) {
-        std::error_code ec;
-        std::filesystem::remove(TempNameFor(name), ec);
-    }
-    return ok;
+    return WriteFilesTogether(files);
 }
 
 void AskToSaveNewProject(ProjectDocument& doc, Host& host) {
@@ -160,8 +104,8 @@ void NewProject(ProjectDocument& doc, Host& host, const std::string& programFold
     doc.modified = true;
     const std::string templatePath =
         (std::filesystem::path(programFolder) / TemplateFileName).string();
-    const long n = ReadFileInto(templatePath, BytesOf(doc.project.image));
-    if (n < 0 || static_cast<std::size_t>(n) < ProjectImageSize) return;
+    const FileRead read = ReadRegularFile(templatePath, BytesOf(doc.project.image));
+    if (!read || read.size < ProjectImageSize) return;
     SetFileName(doc, templatePath);
     EnableCommands(doc, true);
     SetWashingProgramNumber(doc.project.image);

@@ -4,6 +4,7 @@
 // and its two side files, main name + "h" (passwords) and main name + "pid".
 
 #include "core/Host.h"
+#include "project/FileIO.h"
 #include "project/ProjectImage.h"
 
 #include <cstddef>
@@ -39,13 +40,7 @@ void AskToSaveNewProject(ProjectDocument& doc, Host& host);
 // False on a file error; the image then holds what the rules say (see the .cpp).
 bool LoadMainFile(Project& project, const std::string& path);
 bool LoadSideFiles(Project& project, const std::string& path);
-bool WriteProjectFiles(const Project& project, const std::string& path);
-
-// Reads up to dest.size() bytes of a file; returns the count read, or -1 when it could not
-// be opened.
-long ReadFileInto(const std::string& path, std::span<std::byte> dest);
-// Writes a file through a temporary beside it, renamed over the target only when every
-// byte is written; on failure the target is left as it was.
-bool WriteFileAtomically(const std::string& path, std::span<const std::byte> bytes);
+// Writes the main file and its two side files all or none.
+[[nodiscard]] FileStatus WriteProjectFiles(const Project& project, const std::string& path);
 
 } // namespace zyl

@@ -1,6 +1,7 @@
 #include "editors/relays/Relays.h"
 #include "link/CommandEncoding.h"
 #include "link/Frame.h"
+#include "project/BlockFile.h"
 #include "support/FakeSerialPort.h"
 #include "support/RecordingHost.h"
 #include "support/WireBytes.h"
@@ -213,7 +214,7 @@ private slots:
         QTemporaryDir dir;
         Rig rig;
         const QString path = dir.filePath("r.rlz");
-        QVERIFY(WriteRelayFile(path.toStdString(), rig.relays).empty());
+        QVERIFY(WriteBlockFile<TRelayRecord>(path.toStdString(), rig.relays));
         QCOMPARE(QFileInfo(path).size(), qint64(2944));
 
         // A file of 10 records followed by half a record changes relays 1 to 10 only.
@@ -227,9 +228,9 @@ private slots:
         g.write(ten);
         g.close();
         std::array<TRelayRecord, RelayCount> target{};
-        const RelayFileRead read = ReadRelayFile(short10.toStdString(), target);
-        QVERIFY(read.opened);
-        QCOMPARE(read.recordsApplied, 10);
+        const BlockFileRead read = ReadBlockFile<TRelayRecord>(short10.toStdString(), target);
+        QVERIFY(read);
+        QCOMPARE(read.records, 10);
         QCOMPARE(read.partialBytes, 46);
         QCOMPARE(std::memcmp(target.data(), rig.relays.data(), 10 * 92), 0);
         for (int i = 10; i < RelayCount; ++i) QCOMPARE(target[std::size_t(i)].Number, 0);
@@ -241,10 +242,10 @@ private slots:
         const QByteArray all = whole.readAll();
         g.write(all + all.left(92 * 3));
         g.close();
-        const RelayFileRead longer = ReadRelayFile(short10.toStdString(), target);
-        QCOMPARE(longer.recordsApplied, 32);
-        QCOMPARE(longer.recordsIgnored, 3);
-        QVERIFY(!ReadRelayFile(dir.filePath("missing.rlz").toStdString(), target).opened);
+        const BlockFileRead longer = ReadBlockFile<TRelayRecord>(short10.toStdString(), target);
+        QCOMPARE(longer.records, 32);
+        QVERIFY(longer.beyond);
+        QVERIFY(!ReadBlockFile<TRelayRecord>(dir.filePath("missing.rlz").toStdString(), target));
     }
 
     void writeSends36SlotsWithCopiesOfRelayOne() {

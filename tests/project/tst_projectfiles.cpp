@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -50,6 +52,19 @@ struct Fixture {
     }
 };
 
+} // namespace
+
+namespace {
+// Fails rename number renameFailAt (counted from 1) with EIO.
+int renameCalls = 0;
+int renameFailAt = 0;
+int FailingRename(const char* from, const char* to) {
+    if (++renameCalls == renameFailAt) {
+        errno = EIO;
+        return -1;
+    }
+    return std::rename(from, to);
+}
 } // namespace
 
 class TestProjectFiles : public QObject {
@@ -251,31 +266,35 @@ private slots:
         QCOMPARE(QString::fromStdString(f.host.dialogs[0].defaultExtension), QString("zy2"));
     }
 
-    // A save that cannot complete leaves every old file and the modified flag as they were.
+    // A save that cannot complete leaves every old file and the modified flag as they were,
+    // whichever of the three files fails to land.
     void failedSaveKeepsOldFiles_data() {
-        QTest::addColumn<QString>("blocked");
-        QTest::newRow("main") << "";
-        QTest::newRow("passwords") << "h";
-        QTest::newRow("pid") << "pid";
+        QTest::addColumn<int>("failingRename");
+        QTest::newRow("main") << 1;
+        QTest::newRow("passwords") << 2;
+        QTest::newRow("pid") << 3;
     }
     void failedSaveKeepsOldFiles() {
-        QFETCH(QString, blocked);
+        QFETCH(int, failingRename);
         QTemporaryDir dir;
         const QString path = dir.filePath("plant.zy2");
         WriteAll(path, QByteArray(qsizetype(ProjectImageSize), 'o'));
         WriteAll(path + "h", QByteArray(550, 'o'));
         WriteAll(path + "pid", QByteArray(1360, 'o'));
-        // The temporary beside one target cannot be created: a directory is in its place.
-        QVERIFY(QDir(dir.path()).mkpath(path + blocked + ".tmp~/x"));
+        renameCalls = 0;
+        renameFailAt = failingRename;
+        SetRenameFunctionForTesting(FailingRename);
 
         Fixture f;
         f.doc.fileName = S(path);
         f.doc.modified = true;
         QVERIFY(!SaveProject(f.doc, f.host, false));
+        SetRenameFunctionForTesting(nullptr);
         QVERIFY(f.doc.modified);
         QCOMPARE(ReadAll(path), QByteArray(qsizetype(ProjectImageSize), 'o'));
         QCOMPARE(ReadAll(path + "h"), QByteArray(550, 'o'));
         QCOMPARE(ReadAll(path + "pid"), QByteArray(1360, 'o'));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
 
         // Save as to an unwritable place keeps the current name too.
         f.host.saveChoices.push_back(S(dir.filePath("missing/dir/p.zy2")));

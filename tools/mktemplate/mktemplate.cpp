@@ -1,7 +1,8 @@
 // Writes the project template "default.zy2": an empty project whose records are numbered,
 // whose special statuses carry their fixed names and whose setup words lie inside their
 // ranges. Usage: mktemplate OUTPUT
-#include "project/ProjectFiles.h"
+#include "project/FileIO.h"
+#include "project/ProjectImage.h"
 #include "service/SetupParameters.h"
 
 #include <cstdio>
@@ -26,8 +27,8 @@ int main(int argc, char** argv) {
     }
     image.Setup.Words[zyl::SetupVersionWord] = 501;
     const auto bytes = std::as_bytes(std::span<const zyl::TProjectImage, 1>(&image, 1));
-    if (!zyl::WriteFileAtomically(argv[1], bytes)) {
-        std::fprintf(stderr, "mktemplate: cannot write %s\n", argv[1]);
+    if (const zyl::FileStatus written = zyl::WriteFileAtomically(argv[1], bytes); !written) {
+        std::fprintf(stderr, "mktemplate: %s\n", written.error.c_str());
         return 1;
     }
     return 0;

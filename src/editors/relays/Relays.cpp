@@ -3,13 +3,11 @@
 #include "editors/ChannelLists.h"
 #include "editors/TextRules.h"
 #include "link/CommandEncoding.h"
-#include "project/ProjectFiles.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 namespace zyl {
 
@@ -126,34 +124,6 @@ std::array<std::string, 12> RelayRow(int row, const TRelayRecord& r) {
             FormatTenths(r.RegulatorWindow),
             FormatTenths(r.LowerHysteresis),
             FormatTenths(r.UpperHysteresis)};
-}
-
-RelayFileRead ReadRelayFile(const std::string& path, std::span<TRelayRecord, RelayCount> relays) {
-    RelayFileRead result;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return result;
-    result.opened = true;
-    for (;;) {
-        TRelayRecord record;
-        in.read(reinterpret_cast<char*>(&record), sizeof record);
-        const auto got = static_cast<std::size_t>(in.gcount());
-        if (got == 0) break;
-        if (got < sizeof record) {
-            result.partialBytes = static_cast<int>(got);
-            break;
-        }
-        if (result.recordsApplied < RelayCount)
-            relays[static_cast<std::size_t>(result.recordsApplied++)] = record;
-        else
-            ++result.recordsIgnored;
-    }
-    return result;
-}
-
-std::string WriteRelayFile(const std::string& path,
-                           std::span<const TRelayRecord, RelayCount> relays) {
-    if (!WriteFileAtomically(path, std::as_bytes(relays))) return "Cannot write " + path;
-    return {};
 }
 
 Outcome ReadRelaysFromController(ControllerAccess& access,

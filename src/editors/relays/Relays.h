@@ -83,20 +83,7 @@ void ApplyRelayEditor(const RelayEditorValues& values, TRelayRecord& record);
 // The list window's row: "No" .. "Upper hysteresis" (12 columns).
 [[nodiscard]] std::array<std::string, 12> RelayRow(int row, const TRelayRecord& record);
 
-// --- the ".rlz" file -----------------------------------------------------------------------
-
-struct RelayFileRead {
-    bool opened = false;
-    int recordsApplied = 0; // relays 1 .. recordsApplied were replaced
-    int recordsIgnored = 0; // whole records beyond the 32nd
-    int partialBytes = 0;   // bytes of a trailing incomplete record, not applied
-};
-// Reads records in order into relay 1, 2, ... until the end of the file. Records beyond the
-// 32nd never reach the image; a trailing incomplete record changes nothing.
-RelayFileRead ReadRelayFile(const std::string& path, std::span<TRelayRecord, RelayCount> relays);
-// Writes the 32 relays (2944 bytes). Returns an error text, empty on success.
-[[nodiscard]] std::string WriteRelayFile(const std::string& path,
-                                         std::span<const TRelayRecord, RelayCount> relays);
+// --- the ".rlz" file: 32 records, read and written by the block-file reader and writer -----
 
 inline constexpr const char* RelayFileFilter = "ZYL|*.rlz";
 inline constexpr const char* RelayFileExtension = "rlz";

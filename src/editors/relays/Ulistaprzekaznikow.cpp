@@ -3,6 +3,7 @@
 #include "editors/relays/EditParPrzek.h"
 #include "editors/relays/Relays.h"
 #include "panel/CodePage.h"
+#include "project/BlockFile.h"
 
 #include <QFile>
 
@@ -72,16 +73,17 @@ void Tflistaprzekaznikow::WriteToController() {
 void Tflistaprzekaznikow::ReadFromDisk() {
     const auto path = host_.ChooseOpenFile(RelayFileDialog(false));
     if (!path) return;
-    if (ReadRelayFile(*path, Relays()).opened) Refill();
+    if (ReadBlockFile<TRelayRecord>(*path, Relays())) Refill();
 }
 
 void Tflistaprzekaznikow::WriteToDisk() {
     const auto path = host_.ChooseSaveFile(RelayFileDialog(true));
     if (!path) return;
-    const std::string error = WriteRelayFile(*path, Relays());
+    const FileStatus written = WriteBlockFile<TRelayRecord>(*path, Relays());
     // The path is in the file system's encoding; messages go out in the PC code page.
-    if (!error.empty())
-        host_.ShowMessageBox(Utf8ToPc(1250, QFile::decodeName(error.c_str()).toStdString()));
+    if (!written)
+        host_.ShowMessageBox(
+            Utf8ToPc(1250, QFile::decodeName(written.error.c_str()).toStdString()));
 }
 
 void Tflistaprzekaznikow::EditRow(int row) {
