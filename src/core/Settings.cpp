@@ -8,17 +8,17 @@ namespace zyl {
 AppSettings ReadAppSettings(const IniFile& ini) {
     AppSettings s;
     const char* sec = SettingsSection;
-    s.ileBlokProgram = ini.ReadInteger(sec, "ileBlokProgram", 2);
+    s.ileBlokProgram = BlockCountRange.Bound(ini.ReadInteger(sec, "ileBlokProgram", 2));
     for (int n = 1; n <= 16; ++n)
         s.tuning.MinusOffset[static_cast<std::size_t>(n)] =
             ini.ReadInteger(sec, "COM" + std::to_string(n) + "MinusOffset", 0) == 1;
     s.tuning.TransmisjaNT = ini.ReadInteger(sec, "TransmisjaNT", 0) == 1;
-    s.WaitForPanel = ini.ReadInteger(sec, "WaitForPanel", 5);
+    s.WaitForPanel = WaitForPanelRange.Bound(ini.ReadInteger(sec, "WaitForPanel", 5));
     s.PytajOReset = ini.ReadInteger(sec, "PytajOReset", 1) == 1;
     s.tuning.IleSleep = ini.ReadInteger(sec, "IleSleep", 5);
     if (s.tuning.IleSleep == 10) s.tuning.IleSleep = 5;
-    if (s.tuning.IleSleep < 0) s.tuning.IleSleep = 0;
-    s.tuning.timeoutStand = std::max(0, ini.ReadInteger(sec, "timeoutStand", 2000));
+    s.tuning.IleSleep = IleSleepRange.Bound(s.tuning.IleSleep);
+    s.tuning.timeoutStand = TimeoutStandRange.Bound(ini.ReadInteger(sec, "timeoutStand", 2000));
     s.JestModul = ini.ReadInteger(sec, "JestModul", 0);
     s.StronaKodowa = ini.ReadInteger(sec, "StronaKodowa", 0);
     if (s.StronaKodowa < 0 || s.StronaKodowa > 3) s.StronaKodowa = 0;

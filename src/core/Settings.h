@@ -14,6 +14,20 @@ inline constexpr const char* SettingsFileName = "ustawienia.ini";
 inline constexpr const char* LinkControlsFileName = "setupZYLust.ini";
 inline constexpr const char* SettingsSection = "Parametry";
 
+// The range a numeric setting is brought into when it is read: a value outside it would
+// make the tool spin, wait for ever or send frames no controller takes.
+struct SettingRange {
+    const char* key;
+    int low, high;
+    [[nodiscard]] constexpr int Bound(int value) const {
+        return value < low ? low : value > high ? high : value;
+    }
+};
+inline constexpr SettingRange TimeoutStandRange{"timeoutStand", 10, 30000}; // ms
+inline constexpr SettingRange IleSleepRange{"IleSleep", 0, 50};             // ms
+inline constexpr SettingRange WaitForPanelRange{"WaitForPanel", 1, 60};     // s
+inline constexpr SettingRange BlockCountRange{"ileBlokProgram", 2, 3};      // frames
+
 struct AppSettings {
     int ileBlokProgram = 2;
     int WaitForPanel = 5;
@@ -25,7 +39,8 @@ struct AppSettings {
 };
 
 // Reads the keys of "Parametry" in their documented order; missing or malformed keys take
-// their defaults. A stored IleSleep of 10 is read as 5.
+// their defaults, numbers outside their range are brought to it. A stored IleSleep of 10 is
+// read as 5.
 [[nodiscard]] AppSettings ReadAppSettings(const IniFile& ini);
 
 // Writes StronaKodowa and JestModul back, leaving every other line as it was.

@@ -78,9 +78,11 @@ std::int32_t RoundHalfEven(double value) {
 std::int64_t DivideRoundHalfEven(std::int64_t value, std::int64_t divisor) {
     std::int64_t quotient = value / divisor;
     const std::int64_t remainder = value % divisor;
-    const std::int64_t twice = 2 * (remainder < 0 ? -remainder : remainder);
+    // Compared with what is left to the next multiple, so that no value is ever doubled.
+    const std::int64_t part = remainder < 0 ? -remainder : remainder;
+    const std::int64_t rest = divisor - part;
     const std::int64_t away = value < 0 ? -1 : 1;
-    if (twice > divisor || (twice == divisor && quotient % 2 != 0)) quotient += away;
+    if (part > rest || (part == rest && quotient % 2 != 0)) quotient += away;
     return quotient;
 }
 

@@ -9,10 +9,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <atomic>
+#include <fcntl.h>
 #include <functional>
 #include <mutex>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace zyl;
 using namespace zyl::test;
@@ -214,6 +220,119 @@ private slots:
         } else {
             QCOMPARE(req.size(), std::size_t(1));
         }
+    }
+
+    // Files that are not whole blocks, or not regular files, are refused before anything is
+    // sent or read, with the file and the reason on stderr.
+    void fileFailuresSayWhy_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("block");
+        QTest::addColumn<QString>("file"); // what stands at the file's place
+        QTest::addColumn<QString>("message");
+        QTest::newRow("relay file sent as setup") << "write"
+                                                  << "setup"
+                                                  << "relays"
+                                                  << "%1 is 2944 bytes long, not the 202 bytes of "
+                                                     "a setup block; nothing sent";
+        QTest::newRow("relay file of 10 records")
+            << "write"
+            << "relays"
+            << "ten"
+            << "%1 is 920 bytes long, not the 2944 bytes of 32 "
+               "relay records; nothing sent";
+        QTest::newRow("endless device")
+            << "write"
+            << "relays"
+            << "/dev/zero"
+            << "cannot read /dev/zero: not a regular file; nothing sent";
+        QTest::newRow("fifo with its writer open")
+            << "write"
+            << "relays"
+            << "fifo"
+            << "cannot read %1: not a regular file; nothing sent";
+        QTest::newRow("read into a missing folder") << "read"
+                                                    << "relays"
+                                                    << "missing"
+                                                    << "cannot write %1: No such file or directory";
+        QTest::newRow("read into a directory") << "read"
+                                               << "relays"
+                                               << "directory"
+                                               << "cannot write %1: Is a directory";
+        QTest::newRow("read into a fifo") << "read"
+                                          << "setup"
+                                          << "fifo"
+                                          << "cannot write %1: not a regular file";
+    }
+    void fileFailuresSayWhy() {
+        QFETCH(QString, command);
+        QFETCH(QString, block);
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        QString path = dir.filePath("x.blk");
+        int writer = -1;
+        if (file == "relays" || file == "ten") {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(file == "ten" ? 920 : 2944, '\0'));
+        } else if (file == "fifo") {
+            QVERIFY(::mkfifo(QFile::encodeName(path), 0600) == 0);
+            writer = ::open(QFile::encodeName(path), O_RDWR);
+        } else if (file == "missing") {
+            path = dir.filePath("missing/x.blk");
+        } else if (file == "directory") {
+            QVERIFY(QDir(dir.path()).mkdir("x.blk"));
+        } else {
+            path = file;
+        }
+        Controller c([](const Bytes&) { return Ack(11); });
+        const auto r = Zylctl(home_.path(), Link(c, false) << command << block << path);
+        if (writer >= 0) ::close(writer);
+        QCOMPARE(r.exitCode, 4);
+        QCOMPARE(r.err, "zylctl: " + message.replace("%1", path) + "\n");
+        QCOMPARE(c.Requests().size(), std::size_t(0));
+        QVERIFY2(r.ms < 5000, qPrintable(QString::number(r.ms)));
+        if (file == "fifo") QVERIFY(QFileInfo(path).exists() && !QFileInfo(path).isFile());
+    }
+
+    // A module-mode write that fails part-way says so, and how far it got.
+    void failedModuleWriteSaysHowFarItGot_data() {
+        QTest::addColumn<int>("answeredGroups"); // groups the controller completes, then silence
+        QTest::addColumn<bool>("panelReady");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("panel never ready")
+            << 6 << false << "Reset device? No\nNo communication\n0 of 6 relay groups written\n";
+        QTest::newRow("controller gone after the first group")
+            << 1 << true << "No communication\n1 of 6 relay groups written\nReset device? No\n";
+    }
+    void failedModuleWriteSaysHowFarItGot() {
+        QFETCH(int, answeredGroups);
+        QFETCH(bool, panelReady);
+        QFETCH(QString, err);
+        QTemporaryDir home;
+        {
+            QFile ini(home.filePath("ustawienia.ini"));
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write("[Parametry]\r\nWaitForPanel=1\r\n");
+        }
+        const QString path = home.filePath("plant.rlz");
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(2944, '\0'));
+        }
+        std::atomic<int> collects{0};
+        Controller c([&](const Bytes& req) -> Bytes {
+            if (collects >= answeredGroups) return {};
+            if (req[1] == 0x47) return Ack(7, 0x47);               // the submit
+            if (req[2] == 0x00) return StatusReply(0, panelReady); // STOP check and polls
+            ++collects;                                            // the collect
+            return Ack(11);
+        });
+        const auto r = Zylctl(home.path(), Link(c, true) << "write"
+                                                         << "relays" << path);
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.err, err);
     }
 
     void usageErrors_data() {

@@ -129,19 +129,29 @@ private slots:
 
     void scaledRounding_data() {
         QTest::addColumn<qint64>("value");
+        QTest::addColumn<qint64>("divisor");
         QTest::addColumn<qint64>("quotient");
-        QTest::newRow("250 / 100 is 2") << qint64(250) << qint64(2);
-        QTest::newRow("350 / 100 is 4") << qint64(350) << qint64(4);
-        QTest::newRow("-250 / 100 is -2") << qint64(-250) << qint64(-2);
-        QTest::newRow("-350 / 100 is -4") << qint64(-350) << qint64(-4);
-        QTest::newRow("251 / 100 is 3") << qint64(251) << qint64(3);
-        QTest::newRow("-151 / 100 is -2") << qint64(-151) << qint64(-2);
-        QTest::newRow("149 / 100 is 1") << qint64(149) << qint64(1);
+        constexpr qint64 Max = std::numeric_limits<qint64>::max();
+        constexpr qint64 Min = std::numeric_limits<qint64>::min();
+        // Remainders above half the 64-bit range: doubling them overflowed.
+        QTest::newRow("max / (max - 1) is 1") << Max << Max - 1 << qint64(1);
+        QTest::newRow("(max - 1) / max is 1") << Max - 1 << Max << qint64(1);
+        QTest::newRow("min / max is -1") << Min << Max << qint64(-1);
+        QTest::newRow("max / 2 rounds half to even") << Max << qint64(2) << Max / 2 + 1;
+        QTest::newRow("min / 3") << Min << qint64(3) << Min / 3 + (Min % 3 < -1 ? -1 : 0);
+        QTest::newRow("250 / 100 is 2") << qint64(250) << qint64(100) << qint64(2);
+        QTest::newRow("350 / 100 is 4") << qint64(350) << qint64(100) << qint64(4);
+        QTest::newRow("-250 / 100 is -2") << qint64(-250) << qint64(100) << qint64(-2);
+        QTest::newRow("-350 / 100 is -4") << qint64(-350) << qint64(100) << qint64(-4);
+        QTest::newRow("251 / 100 is 3") << qint64(251) << qint64(100) << qint64(3);
+        QTest::newRow("-151 / 100 is -2") << qint64(-151) << qint64(100) << qint64(-2);
+        QTest::newRow("149 / 100 is 1") << qint64(149) << qint64(100) << qint64(1);
     }
     void scaledRounding() {
         QFETCH(qint64, value);
+        QFETCH(qint64, divisor);
         QFETCH(qint64, quotient);
-        QCOMPARE(qint64(DivideRoundHalfEven(value, 100)), quotient);
+        QCOMPARE(qint64(DivideRoundHalfEven(value, divisor)), quotient);
     }
 
     void flags_data() {

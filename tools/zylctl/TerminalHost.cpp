@@ -12,6 +12,20 @@ void TerminalHost::ShowMessageBox(const std::string& text) {
     HideProgress();
     messages.push_back(text);
     std::fprintf(stderr, "%s\n", PcToUtf8(1250, text).c_str());
+    if (text != "No communication" || packetNoun_.empty()) return;
+    if (packets_ > 1 && progressMaximum_ == packets_)
+        std::fprintf(stderr, "%d of %d %s %s\n", progressPosition_, packets_, packetNoun_.c_str(),
+                     verb_.c_str());
+    else
+        std::fprintf(stderr, "%s not %s\n", packetNoun_.c_str(), verb_.c_str());
+}
+
+void TerminalHost::BeginTransfer(int packets, const std::string& packetNoun,
+                                 const std::string& verb) {
+    packets_ = packets;
+    packetNoun_ = packetNoun;
+    verb_ = verb;
+    progressPosition_ = progressMaximum_ = 0;
 }
 
 int TerminalHost::AskYesNo(const std::string& text) {
@@ -22,6 +36,8 @@ int TerminalHost::AskYesNo(const std::string& text) {
 }
 
 void TerminalHost::ShowProgress(int position, int maximum, const std::string& text) {
+    progressPosition_ = position;
+    progressMaximum_ = maximum;
     if (!isatty(STDERR_FILENO)) return;
     const int max = std::max(1, maximum);
     const int pos = std::clamp(position, 0, max);

@@ -14,6 +14,10 @@ class TerminalHost : public Host {
 public:
     bool answerResetYes = false; // --reset / --no-reset
     std::vector<std::string> messages;
+    // The transfer under way: "No communication" is followed by how far it got, "1 of 6
+    // relay groups written" (packets named in the plural), or "setup block not written" for
+    // a block of one packet.
+    void BeginTransfer(int packets, const std::string& packetNoun, const std::string& verb);
 
     void ShowMessageBox(const std::string& text) override;
     int AskYesNo(const std::string& text) override;
@@ -29,6 +33,10 @@ public:
 
 private:
     bool barShown_ = false;
+    int progressPosition_ = 0;
+    int progressMaximum_ = 0;
+    int packets_ = 0;
+    std::string packetNoun_, verb_;
 };
 
 } // namespace zyl

@@ -7,7 +7,7 @@
 #include "editors/relays/Relays.h"
 #include "link/Commands.h"
 #include "link/QtSerialPort.h"
-#include "project/ProjectFiles.h"
+#include "project/BlockFile.h"
 #include "service/SetupTransfer.h"
 
 #include <cctype>
@@ -147,7 +147,7 @@ std::string SetUp(const Options& o, Session& s) {
     }
     if (o.baud) s.controls.baud = *o.baud;
     if (o.address) s.controls.address = *o.address;
-    if (o.timeout) s.settings.tuning.timeoutStand = *o.timeout;
+    if (o.timeout) s.settings.tuning.timeoutStand = TimeoutStandRange.Bound(*o.timeout);
     s.host.answerResetYes = o.reset;
 
     s.port = std::make_unique<QtSerialPort>(s.settings.ports);
@@ -176,6 +176,7 @@ int ExitFor(Outcome outcome) {
 int Ping(Session& s) {
     const bool ok = s.access->ConnectionTest();
     std::printf("%s\n", ok ? "OK" : "ERR");
+    if (!ok) s.host.ShowMessageBox(MsgNoCommunication);
     return ok ? ExitOk : ExitNoCommunication;
 }
 
@@ -251,63 +252,85 @@ int SetClock(Session& s, const std::vector<std::string>& args) {
     return ExitOk;
 }
 
-template <typename T> bool ReadBlockFile(const std::string& path, T& block) {
-    T buffer{};
-    const long n = ReadFileInto(path, std::as_writable_bytes(std::span<T, 1>(&buffer, 1)));
-    if (n != static_cast<long>(sizeof(T))) return false;
-    block = buffer;
-    return true;
+int FileFailure(const std::string& error) {
+    std::fprintf(stderr, "zylctl: %s\n", error.c_str());
+    return ExitFileError;
 }
 
-template <typename T> bool WriteBlockFile(const std::string& path, const T& block) {
-    return WriteFileAtomically(path, std::as_bytes(std::span<const T, 1>(&block, 1)));
+// The host has shown the messages the windows show; a failure they pass over in silence
+// still gets "No communication" here (with how far the transfer got, see TerminalHost).
+int TransferFailure(Session& s, Outcome outcome) {
+    if (outcome == Outcome::NotStopped) return ExitNotStopped;
+    if (!s.host.Said(MsgNoCommunication)) s.host.ShowMessageBox(MsgNoCommunication);
+    return ExitFor(outcome);
 }
 
-int ReadBlock(Session& s, const std::string& block, const std::string& file) {
-    if (block == "setup") {
-        TSetupBlock setup{};
-        const Outcome outcome = ReadSetupFromController(*s.access, setup);
-        if (outcome != Outcome::Ok) return ExitFor(outcome);
-        return WriteBlockFile(file, setup) ? ExitOk : ExitFileError;
-    }
-    if (block == "relays") {
-        // Read into a copy of a zeroed block, so a failed read writes no file.
-        std::array<TRelayRecord, RelayCount> relays{};
-        const Outcome outcome = ReadRelaysFromController(*s.access, relays);
-        if (outcome != Outcome::Ok) return ExitFor(outcome);
-        return WriteRelayFile(file, relays).empty() ? ExitOk : ExitFileError;
-    }
-    return UsageError("unknown block " + block);
+// One block as the command line moves it: read from the controller into a block file, or
+// a block file of whole records sent to the controller.
+struct BlockCommand {
+    std::string name;
+    std::function<int(Session&, const std::string& file)> read;
+    std::function<int(Session&, const std::string& file)> write;
+};
+
+template <class Record, std::size_t N>
+using BlockTransfer = std::function<Outcome(ControllerAccess&, std::span<Record, N>)>;
+
+// packetNoun names the packets in the plural ("relay groups"), or the block itself when it
+// moves in one packet; recordName names a record in the file messages.
+template <class Record, std::size_t N>
+BlockCommand MakeBlockCommand(std::string name, int packets, std::string packetNoun,
+                              std::string recordName, BlockTransfer<Record, N> read,
+                              BlockTransfer<Record, N> write) {
+    BlockCommand command;
+    command.name = std::move(name);
+    command.read = [=](Session& s, const std::string& file) -> int {
+        // A target that cannot be written is refused before the controller is asked.
+        if (const FileStatus target = CheckWritable(file); !target)
+            return FileFailure(target.error);
+        std::vector<Record> records(N);
+        s.host.BeginTransfer(packets, packetNoun, "read");
+        const Outcome outcome = read(*s.access, std::span<Record, N>(records.data(), N));
+        if (outcome != Outcome::Ok) return TransferFailure(s, outcome);
+        if (const FileStatus written = WriteBlockFile<Record>(file, records); !written)
+            return FileFailure(written.error);
+        return ExitOk;
+    };
+    command.write = [=](Session& s, const std::string& file) -> int {
+        std::vector<Record> records(N);
+        const BlockFileRead got = ReadBlockFile<Record>(file, records);
+        if (!got.Whole(int(N)))
+            return FileFailure(NotWholeBlockReason(file, got, int(N), sizeof(Record), recordName) +
+                               "; nothing sent");
+        s.host.BeginTransfer(packets, packetNoun, "written");
+        const Outcome outcome = write(*s.access, std::span<Record, N>(records.data(), N));
+        if (outcome != Outcome::Ok) return TransferFailure(s, outcome);
+        return ExitOk;
+    };
+    return command;
 }
 
-int WriteBlock(Session& s, const std::string& block, const std::string& file) {
-    if (block == "setup") {
-        TSetupBlock setup{};
-        if (!ReadBlockFile(file, setup)) {
-            std::fprintf(stderr, "zylctl: %s is not a setup file of 202 bytes\n", file.c_str());
-            return ExitFileError;
-        }
-        return ExitFor(SendSetupToController(*s.access, setup));
-    }
-    if (block == "relays") {
-        std::array<TRelayRecord, RelayCount> relays{};
-        const RelayFileRead read = ReadRelayFile(file, relays);
-        if (!read.opened || read.recordsApplied < RelayCount || read.partialBytes != 0) {
-            // A relay file always holds 32 whole records; anything else would send relays
-            // that were never in the file.
-            std::fprintf(stderr, "zylctl: %s is not a relay file of 32 records\n", file.c_str());
-            return ExitFileError;
-        }
-        if (read.recordsIgnored > 0)
-            std::fprintf(stderr, "zylctl: %d records beyond the 32nd ignored\n",
-                         read.recordsIgnored);
-        return ExitFor(WriteRelaysToController(*s.access, relays));
-    }
-    return UsageError("unknown block " + block);
+const std::vector<BlockCommand>& BlockCommands() {
+    static const std::vector<BlockCommand> commands = {
+        MakeBlockCommand<TSetupBlock, 1>(
+            "setup", 1, "setup block", "setup block",
+            [](ControllerAccess& a, std::span<TSetupBlock, 1> b) {
+                return ReadSetupFromController(a, b[0]);
+            },
+            [](ControllerAccess& a, std::span<TSetupBlock, 1> b) {
+                return SendSetupToController(a, b[0]);
+            }),
+        MakeBlockCommand<TRelayRecord, RelayCount>("relays", RelayTransferRules.P, "relay groups",
+                                                   "relay record", ReadRelaysFromController,
+                                                   WriteRelaysToController),
+    };
+    return commands;
 }
 
-bool KnownBlock(const std::string& block) {
-    return block == "setup" || block == "relays";
+const BlockCommand* FindBlock(const std::string& name) {
+    for (const BlockCommand& b : BlockCommands())
+        if (b.name == name) return &b;
+    return nullptr;
 }
 
 } // namespace
@@ -324,7 +347,7 @@ int Run(const std::vector<std::string>& args) {
         if (!rest.empty()) return UsageError(command + " takes no arguments");
     } else if (command == "read" || command == "write") {
         if (rest.size() != 2) return UsageError(command + " takes BLOCK FILE");
-        if (!KnownBlock(rest[0])) return UsageError("unknown block " + rest[0]);
+        if (!FindBlock(rest[0])) return UsageError("unknown block " + rest[0]);
     } else if (command != "set-clock") {
         return UsageError("unknown command " + command);
     }
@@ -341,9 +364,9 @@ int Run(const std::vector<std::string>& args) {
     else if (command == "set-clock")
         code = SetClock(s, rest);
     else if (command == "read")
-        code = ReadBlock(s, rest[0], rest[1]);
+        code = FindBlock(rest[0])->read(s, rest[1]);
     else
-        code = WriteBlock(s, rest[0], rest[1]);
+        code = FindBlock(rest[0])->write(s, rest[1]);
     s.link->Close();
     return code;
 }
