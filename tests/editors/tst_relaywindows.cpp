@@ -1,6 +1,6 @@
 #include "core/AppContext.h"
 #include "editors/ChannelLists.h"
-#include "editors/ListToolBar.h"
+#include "editors/ListWindow.h"
 #include "editors/relays/EditParPrzek.h"
 #include "editors/relays/TypPrzekTable.h"
 #include "editors/relays/TypReglerTable.h"
@@ -608,10 +608,11 @@ void TestRelayWindows::toolBarHints_data() {
 void TestRelayWindows::toolBarHints() {
     QFETCH(bool, disk);
     QFETCH(QStringList, hints);
-    ListToolBar bar(disk);
+    EditorToolBar bar(disk ? std::span<const EditorAction>(ListActions)
+                           : std::span<const EditorAction>(ListActionsWithoutDisk));
     QStringList shown;
-    for (int a = 0; a < int(ListActionHints.size()); ++a)
-        if (QToolButton* b = bar.Button(ListAction(a))) shown << b->toolTip();
+    for (int a = 0; a < int(EditorActionHints.size()); ++a)
+        if (QToolButton* b = bar.Button(EditorAction(a))) shown << b->toolTip();
     QCOMPARE(shown, hints);
 }
 
@@ -632,7 +633,7 @@ void TestRelayWindows::numberColumnCountsRows() {
     Tflistaprzekaznikow list(*rig.ctx);
     QCOMPARE(list.windowTitle(), QString("Relays"));
     rig.host.openChoices.push_back(path.toStdString());
-    list.Trigger(ListAction::ReadFromDisk);
+    list.Trigger(EditorAction::ReadFromDisk);
     QCOMPARE(rig.host.dialogs.size(), std::size_t(1));
     QCOMPARE(QString::fromStdString(rig.host.dialogs[0].filter), QString("ZYL|*.rlz"));
     QCOMPARE(QString::fromStdString(rig.host.dialogs[0].defaultExtension), QString("rlz"));
@@ -665,7 +666,7 @@ void TestRelayWindows::controllerRead() {
     QStringList before;
     for (int row = 0; row < RelayCount; ++row) before << GridRow(*list.Model(), row).join('|');
 
-    list.Trigger(ListAction::ReadFromController);
+    list.Trigger(EditorAction::ReadFromController);
     for (int row = 0; row < RelayCount; ++row) {
         const TRelayRecord& relay = rig.ctx->project.image.Relays[row];
         QCOMPARE(relay.Name.Text() == "R" + std::to_string(row + 1), row >= replaced);
@@ -688,7 +689,7 @@ void TestRelayWindows::writeToDisk() {
     Rig rig;
     Tflistaprzekaznikow list(*rig.ctx);
     rig.host.saveChoices.push_back(path.toStdString());
-    list.Trigger(ListAction::WriteToDisk);
+    list.Trigger(EditorAction::WriteToDisk);
     QCOMPARE(rig.host.dialogs.size(), std::size_t(1));
     QVERIFY(rig.host.dialogs[0].overwritePrompt);
     QCOMPARE(QString::fromStdString(rig.host.dialogs[0].filter), QString("ZYL|*.rlz"));
@@ -732,7 +733,7 @@ void TestRelayWindows::editFromList() {
     } else if (how == "enter") {
         QTest::keyRelease(list.Grid(), Qt::Key_Return);
     } else {
-        QTest::mouseClick(list.ToolBar()->Button(ListAction::Edit), Qt::LeftButton);
+        QTest::mouseClick(list.ToolBar()->Button(EditorAction::Edit), Qt::LeftButton);
     }
     QCOMPARE(frameTitle, QString("Relay No. 3               "));
     const TRelayRecord& relay = rig.ctx->project.image.Relays[2];
@@ -757,7 +758,7 @@ void TestRelayWindows::listCloses() {
     if (escape)
         QTest::keyClick(list.Grid(), Qt::Key_Escape);
     else
-        QTest::mouseClick(list.ToolBar()->Button(ListAction::Save), Qt::LeftButton);
+        QTest::mouseClick(list.ToolBar()->Button(EditorAction::Save), Qt::LeftButton);
     QVERIFY(!list.isVisible());
 }
 

@@ -1,7 +1,8 @@
 #include "editors/relays/EditParPrzek.h"
 
 #include "editors/ChannelLists.h"
-#include "editors/ListToolBar.h"
+#include "editors/ListWindow.h"
+#include "editors/ToolIcons.h"
 #include "editors/relays/RelayPictures.h"
 #include "editors/relays/TypPrzekTable.h"
 #include "editors/relays/TypReglerTable.h"

@@ -3,6 +3,7 @@
 #include "editors/ChannelLists.h"
 #include "editors/TextRules.h"
 #include "link/CommandEncoding.h"
+#include "project/ProjectImage.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -138,7 +139,7 @@ Outcome ReadRelaysFromController(ControllerAccess& access,
 
 Outcome WriteRelaysToController(ControllerAccess& access,
                                 std::span<TRelayRecord, RelayCount> relays) {
-    for (int i = 0; i < RelayCount; ++i) relays[static_cast<std::size_t>(i)].Number = i + 1;
+    NumberRelays(relays);
     const Outcome outcome = WriteBlock<TRelayRecord>(
         access, relays, RelayTransferRules,
         [&access](Variant v, std::span<TRelayRecord> packet, int p) {

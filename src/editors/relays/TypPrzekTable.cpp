@@ -1,6 +1,6 @@
 #include "editors/relays/TypPrzekTable.h"
 
-#include "editors/ListToolBar.h"
+#include "editors/ToolIcons.h"
 #include "editors/relays/RelayPictures.h"
 #include "editors/relays/Relays.h"
 

@@ -52,7 +52,7 @@ Tflistaprzekaznikow::Tflistaprzekaznikow(AppContext& ctx, QWidget* parent)
               const auto texts = RelayRow(row + 1, Relays()[std::size_t(row)]);
               return std::vector<std::string>(texts.begin(), texts.end());
           },
-          true, parent),
+          ListActions, parent),
       ctx_(ctx) {
     Refill();
     FitToGrid();

@@ -4,7 +4,7 @@
 // with their ".rlz" file and their transfer to and from the controller.
 
 #include "core/AppContext.h"
-#include "editors/ListToolBar.h"
+#include "editors/ListWindow.h"
 #include "project/Records.h"
 
 #include <span>
