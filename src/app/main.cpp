@@ -37,6 +37,7 @@ const QColor EditorButtonFace(46, 78, 116);
 const QColor ResultOk(0, 255, 0);
 const QColor ResultError(255, 0, 0);
 const QColor ResultBackground(24, 28, 34);
+const QColor ModifiedColour(200, 90, 0);
 
 struct EditorButtonSpec {
     const char* caption;
@@ -61,12 +62,11 @@ void SetCaptionColour(QPushButton& button, const QColor& colour) {
 
 } // namespace
 
-TForm1::TForm1(AppContext& context, QWidget* parent)
-    : QMainWindow(parent),
-      context_(context), document_{context.project, std::string(), false,
-                                   [this](bool on) { EnableProjectCommands(on); },
-                                   [this](const std::string& name) { ShowFileName(name); }} {
+TForm1::TForm1(AppContext& context, QWidget* parent) : QMainWindow(parent), context_(context) {
     context_.controls.target = this;
+    context_.document.enableProjectCommands = [this](bool on) { EnableProjectCommands(on); };
+    context_.document.showFileName = [this](const std::string& name) { ShowFileName(name); };
+    context_.document.showModified = [this](bool modified) { ShowModified(modified); };
 
     BuildControls();
     BuildMenus();
@@ -78,6 +78,9 @@ TForm1::TForm1(AppContext& context, QWidget* parent)
 
 TForm1::~TForm1() {
     if (context_.controls.target == this) context_.controls.target = nullptr;
+    context_.document.enableProjectCommands = nullptr;
+    context_.document.showFileName = nullptr;
+    context_.document.showModified = nullptr;
 }
 
 void TForm1::BuildControls() {
@@ -91,6 +94,19 @@ void TForm1::BuildControls() {
     fileNameLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     fileNameLabel_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     fileNameLabel_->setMargin(3);
+
+    modifiedLabel_ = new QLabel(QStringLiteral("Unsaved changes"), central);
+    modifiedLabel_->setObjectName(QStringLiteral("LabelModified"));
+    QFont modifiedFont = modifiedLabel_->font();
+    modifiedFont.setBold(true);
+    modifiedLabel_->setFont(modifiedFont);
+    QPalette modifiedPalette = modifiedLabel_->palette();
+    modifiedPalette.setColor(QPalette::WindowText, ModifiedColour);
+    modifiedLabel_->setPalette(modifiedPalette);
+    QSizePolicy keepModifiedSpace = modifiedLabel_->sizePolicy();
+    keepModifiedSpace.setRetainSizeWhenHidden(true);
+    modifiedLabel_->setSizePolicy(keepModifiedSpace);
+    modifiedLabel_->hide();
 
     // Link settings.
     auto* linkGroup = new QGroupBox(QStringLiteral("Link"), central);
@@ -191,8 +207,13 @@ void TForm1::BuildControls() {
         font.setBold(true);
         button->setFont(font);
         const auto open = Editors[i].open;
-        connect(button, &QPushButton::clicked, this,
-                [this, open] { Guarded([&] { (this->*open)(); }); });
+        // Whatever the window changes in the project marks it modified when it closes.
+        connect(button, &QPushButton::clicked, this, [this, open] {
+            Guarded([&] {
+                const ProjectChangeWatch watch(context_);
+                (this->*open)();
+            });
+        });
         grid->addWidget(button, i / 2, i % 2);
         buttons_[static_cast<std::size_t>(i)] = button;
     }
@@ -218,7 +239,10 @@ void TForm1::BuildControls() {
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(10, 6, 10, 10);
     layout->setSpacing(6);
-    layout->addWidget(fileNameLabel_);
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(fileNameLabel_, 1);
+    fileRow->addWidget(modifiedLabel_);
+    layout->addLayout(fileRow);
     layout->addLayout(groups, 1);
     layout->addWidget(relayGroup);
 
@@ -251,10 +275,10 @@ void TForm1::BuildMenus() {
     const auto on = [this](QAction* action, std::function<void()> run) {
         connect(action, &QAction::triggered, this, [this, run] { Guarded(run); });
     };
-    on(newAction_, [this] { NewProject(document_, context_.host, ProgramFolder()); });
-    on(openAction_, [this] { OpenProject(document_, context_.host, ProgramFolder()); });
-    on(saveAction_, [this] { (void)SaveProject(document_, context_.host, false); });
-    on(saveAsAction_, [this] { (void)SaveProject(document_, context_.host, true); });
+    on(newAction_, [this] { NewProject(context_.document, context_.host, ProgramFolder()); });
+    on(openAction_, [this] { OpenProject(context_.document, context_.host, ProgramFolder()); });
+    on(saveAction_, [this] { (void)SaveProject(context_.document, context_.host, false); });
+    on(saveAsAction_, [this] { (void)SaveProject(context_.document, context_.host, true); });
     on(closeAction_, [this] { close(); });
     on(readAction_, [this] { ReadFromController(); });
     on(writeAction_, [this] { WriteToController(); });
@@ -316,7 +340,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
             if (context_.access.resetPending) context_.access.ResetDeviceIfPending();
         });
         Guarded([this] { WriteClosingSettingsFile(); });
-        Guarded([this] { AskToSaveNewProject(document_, context_.host); });
+        Guarded([this] { AskToSaveNewProject(context_.document, context_.host); });
         Guarded([this] { SaveLinkControls(); });
     }
     event->accept();
@@ -368,6 +392,10 @@ void TForm1::ShowFileName(const std::string& fileName) {
     const QString name = QFile::decodeName(fileName.c_str());
     fileNameLabel_->setText(name);
     fileNameLabel_->setToolTip(name);
+}
+
+void TForm1::ShowModified(bool modified) {
+    modifiedLabel_->setVisible(modified);
 }
 
 void TForm1::Guarded(const std::function<void()>& action) {

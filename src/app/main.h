@@ -54,7 +54,7 @@ public:
     [[nodiscard]] int AddressValue() const override;
 
     [[nodiscard]] AppContext& Context() { return context_; }
-    [[nodiscard]] ProjectDocument& Document() { return document_; }
+    [[nodiscard]] ProjectDocument& Document() { return context_.document; }
 
     [[nodiscard]] QComboBox* PortBox() const { return portBox_; }
     [[nodiscard]] QSpinBox* AddressEdit() const { return addressEdit_; }
@@ -64,6 +64,8 @@ public:
     [[nodiscard]] QCheckBox* ModuleBox() const { return moduleBox_; }
     [[nodiscard]] QComboBox* CodePageBox() const { return codePageBox_; }
     [[nodiscard]] QLabel* FileNameLabel() const { return fileNameLabel_; }
+    // "Unsaved changes", shown while the project is modified.
+    [[nodiscard]] QLabel* ModifiedLabel() const { return modifiedLabel_; }
     [[nodiscard]] QPushButton* Button(EditorButton which) const { return buttons_[which]; }
 
     [[nodiscard]] QAction* NewAction() const { return newAction_; }
@@ -95,6 +97,7 @@ private:
     void WriteClosingSettingsFile();
     void SaveLinkControls();
     void ShowFileName(const std::string& fileName);
+    void ShowModified(bool modified);
     // Runs a user action; an error it does not handle ends it with its text in a message box.
     void Guarded(const std::function<void()>& action);
 
@@ -116,11 +119,11 @@ private:
     void SetLanguages();
 
     AppContext& context_;
-    ProjectDocument document_;
     bool shown_ = false;
     bool closingDone_ = false;
 
     QLabel* fileNameLabel_ = nullptr;
+    QLabel* modifiedLabel_ = nullptr;
     QComboBox* portBox_ = nullptr;
     QSpinBox* addressEdit_ = nullptr;
     QComboBox* baudBox_ = nullptr;

@@ -8,7 +8,11 @@
 #include "core/Settings.h"
 #include "link/Komunikacja.h"
 #include "link/SerialPort.h"
+#include "project/ProjectFiles.h"
 #include "project/ProjectImage.h"
+
+#include <cstring>
+#include <memory>
 
 namespace zyl {
 
@@ -32,10 +36,30 @@ struct AppContext {
 
     Host& host;
     Project project;
+    ProjectDocument document{project};
     AppSettings settings;
     TFkomunikacja link;
     LinkControlsRelay controls;
     ControllerAccess access;
+};
+
+// How every window reports a change to the project: the project is marked modified when it
+// differs, at the end of the watch, from what it was at its start (an edit taken back into
+// it, a read from the controller or from a block file).
+class ProjectChangeWatch {
+public:
+    explicit ProjectChangeWatch(AppContext& ctx)
+        : ctx_(ctx), before_(std::make_unique<Project>(ctx.project)) {}
+    ~ProjectChangeWatch() {
+        if (std::memcmp(before_.get(), &ctx_.project, sizeof(Project)) != 0)
+            SetModified(ctx_.document, true);
+    }
+    ProjectChangeWatch(const ProjectChangeWatch&) = delete;
+    ProjectChangeWatch& operator=(const ProjectChangeWatch&) = delete;
+
+private:
+    AppContext& ctx_;
+    std::unique_ptr<Project> before_;
 };
 
 } // namespace zyl

@@ -29,30 +29,42 @@ struct BlockTransferRules {
     bool stopCheckBeforeReads = false;
 };
 
-namespace detail {
+// Which failures of a command show "No communication" (the others end in silence).
+struct CommandMessages {
+    bool failure = true;  // a request, submit or collect that failed
+    bool notReady = true; // a panel wait that ended not ready
+};
 
-// Runs one packet through the module: submit, panel wait with cancel checks, collect.
-inline Outcome ModulePacket(ControllerAccess& access, const std::function<int(Variant)>& send,
-                            bool notReadyMessage) {
+// The module-mode sequence of one command: submit, panel wait with the cancel checks, then
+// the collect (a read's own collect, or for a write the acknowledgement collect, which is
+// what a write command's Collect variant sends). onStep is called after the submit and after
+// the panel wait (the record editors show their progress there).
+inline Outcome RunModuleSequence(ControllerAccess& access, const std::function<int(Variant)>& send,
+                                 CommandMessages messages,
+                                 const std::function<void()>& onStep = {}) {
     if (send(Variant::Submit) != LinkOk) {
-        access.host.ShowMessageBox(MsgNoCommunication);
+        if (messages.failure) access.host.ShowMessageBox(MsgNoCommunication);
         return Outcome::NoCommunication;
     }
+    if (onStep) onStep();
     switch (access.PanelWait(true)) {
     case PanelWaitOutcome::Ready:
         break;
     case PanelWaitOutcome::Cancelled:
         return Outcome::Cancelled;
     case PanelWaitOutcome::NotReady:
-        if (notReadyMessage) access.host.ShowMessageBox(MsgNoCommunication);
+        if (messages.notReady) access.host.ShowMessageBox(MsgNoCommunication);
         return Outcome::NoCommunication;
     }
+    if (onStep) onStep();
     if (send(Variant::Collect) != LinkOk) {
-        access.host.ShowMessageBox(MsgNoCommunication);
+        if (messages.failure) access.host.ShowMessageBox(MsgNoCommunication);
         return Outcome::NoCommunication;
     }
     return Outcome::Ok;
 }
+
+namespace detail {
 
 // Sends one packet as a direct request, then lets events run and looks at the cancel request.
 inline Outcome DirectPacket(ControllerAccess& access, const std::function<int()>& send) {
@@ -85,9 +97,9 @@ Outcome ReadBlock(ControllerAccess& access, std::span<Record> block,
                 outcome = Outcome::NotStopped;
                 break;
             }
-            outcome = detail::ModulePacket(
+            outcome = RunModuleSequence(
                 access, [&](Variant v) { return command(v, std::span<Record>(packet), p); },
-                rules.readNotReadyMessage);
+                {true, rules.readNotReadyMessage});
             if (outcome != Outcome::Ok) break;
         } else {
             outcome = detail::DirectPacket(
@@ -129,14 +141,14 @@ Outcome WriteBlock(ControllerAccess& access, std::span<const Record> block,
                 outcome = Outcome::NotStopped;
                 break;
             }
-            outcome = detail::ModulePacket(
+            outcome = RunModuleSequence(
                 access,
                 [&](Variant v) {
                     if (v == Variant::Collect)
                         return CollectAck(access.link, 4, access.DeviceAddress, access.linkParams);
                     return command(v, std::span<Record>(packet), p);
                 },
-                rules.writeNotReadyMessage);
+                {true, rules.writeNotReadyMessage});
             if (outcome != Outcome::Ok) break;
         } else {
             outcome = detail::DirectPacket(

@@ -90,6 +90,12 @@ void AskToSaveNewProject(ProjectDocument& doc, Host& host) {
         SaveProject(doc, host, false);
 }
 
+void SetModified(ProjectDocument& doc, bool modified) {
+    const bool changed = doc.modified != modified;
+    doc.modified = modified;
+    if (changed && doc.showModified) doc.showModified(modified);
+}
+
 static void SetFileName(ProjectDocument& doc, const std::string& name) {
     doc.fileName = name;
     if (doc.showFileName) doc.showFileName(name);
@@ -101,7 +107,7 @@ static void EnableCommands(ProjectDocument& doc, bool on) {
 
 void NewProject(ProjectDocument& doc, Host& host, const std::string& programFolder) {
     AskToSaveNewProject(doc, host);
-    doc.modified = true;
+    SetModified(doc, true);
     const std::string templatePath =
         (std::filesystem::path(programFolder) / TemplateFileName).string();
     const FileRead read = ReadRegularFile(templatePath, BytesOf(doc.project.image));
@@ -114,7 +120,7 @@ void NewProject(ProjectDocument& doc, Host& host, const std::string& programFold
 
 void OpenProject(ProjectDocument& doc, Host& host, const std::string& programFolder) {
     AskToSaveNewProject(doc, host);
-    doc.modified = false;
+    SetModified(doc, false);
     SetFileName(doc, "");
     EnableCommands(doc, false);
     FileDialogSpec dialog{"Project ZYL|*.zyp;*.zy2", "zy2", programFolder, false};
@@ -137,7 +143,7 @@ bool SaveProject(ProjectDocument& doc, Host& host, bool saveAs) {
     }
     if (!WriteProjectFiles(doc.project, target)) return false;
     if (saveAs) SetFileName(doc, target);
-    doc.modified = false;
+    SetModified(doc, false);
     return true;
 }
 

@@ -16,6 +16,8 @@ namespace zyl {
 
 // What the main window shows of the project: the current file name and the modified flag.
 struct ProjectDocument {
+    explicit ProjectDocument(Project& project) : project(project) {}
+
     Project& project;
     std::string fileName; // full path; empty when no project is open
     bool modified = false;
@@ -23,7 +25,12 @@ struct ProjectDocument {
     std::function<void(bool)> enableProjectCommands;
     // Called whenever the current file name changes.
     std::function<void(const std::string&)> showFileName;
+    // Called whenever the modified flag changes.
+    std::function<void(bool)> showModified;
 };
+
+// Sets or clears the modified flag and shows it.
+void SetModified(ProjectDocument& doc, bool modified);
 
 inline constexpr const char* TemplateFileName = "default.zy2";
 

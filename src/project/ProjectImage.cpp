@@ -10,15 +10,33 @@ void SetWashingProgramName(TProjectImage& image) {
     image.WashingProgram.Name.SetText("WASHING");
 }
 
+namespace {
+template <class Record> void NumberByPosition(std::span<Record> records) {
+    for (std::size_t i = 0; i < records.size(); ++i)
+        records[i].Number = static_cast<std::int32_t>(i + 1);
+}
+} // namespace
+
+void NumberRelays(std::span<TRelayRecord, RelayCount> relays) {
+    NumberByPosition<TRelayRecord>(relays);
+}
+void NumberProcesses(std::span<TProcessRecord, ProcessCount> processes) {
+    NumberByPosition<TProcessRecord>(processes);
+}
+void NumberAlarms(std::span<TAlarmRecord, AlarmCount> alarms) {
+    NumberByPosition<TAlarmRecord>(alarms);
+}
+void NumberSpecialStatuses(std::span<TSpecialStatusRecord, SpecialStatusCount> statuses) {
+    NumberByPosition<TSpecialStatusRecord>(statuses);
+}
+
 void NumberProjectRecords(TProjectImage& image) {
     SetWashingProgramName(image);
-    for (int i = 0; i < RelayCount; ++i) image.Relays[i].Number = i + 1;
-    for (int i = 0; i < SpecialStatusCount; ++i) image.SpecialStatuses[i].Number = i + 1;
-    for (int i = 0; i < AlarmCount; ++i) image.Alarms[i].Number = i + 1;
-    for (int i = 0; i < ProcessCount; ++i) {
-        image.Processes[i].Number = i + 1;
-        image.WashingProcesses[i].Number = i + 1;
-    }
+    NumberRelays(image.Relays);
+    NumberSpecialStatuses(image.SpecialStatuses);
+    NumberAlarms(image.Alarms);
+    NumberProcesses(image.Processes);
+    NumberProcesses(image.WashingProcesses);
     SetWashingProgramNumber(image);
     // Program 100 keeps the number it has.
     for (int i = 0; i < ProgramCount - 1; ++i) image.Programs[i].Number = i + 1;

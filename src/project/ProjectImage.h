@@ -2,6 +2,8 @@
 
 #include "project/Records.h"
 
+#include <span>
+
 namespace zyl {
 
 // The one project of a run: the image and its two side blocks.
@@ -10,6 +12,13 @@ struct Project {
     TPidRecord pid[PidCount]{};
     TPasswordBlock passwords{};
 };
+
+// Each block's records numbered by their position, from 1: what every write of a block to
+// the controller does first.
+void NumberRelays(std::span<TRelayRecord, RelayCount> relays);
+void NumberProcesses(std::span<TProcessRecord, ProcessCount> processes);
+void NumberAlarms(std::span<TAlarmRecord, AlarmCount> alarms);
+void NumberSpecialStatuses(std::span<TSpecialStatusRecord, SpecialStatusCount> statuses);
 
 // Record numbers and the washing program's name, written once at start-up.
 void NumberProjectRecords(TProjectImage& image);

@@ -44,7 +44,7 @@ std::string S(const QString& s) {
 
 struct Fixture {
     std::unique_ptr<Project> project = std::make_unique<Project>();
-    ProjectDocument doc{*project, {}, false, {}, {}};
+    ProjectDocument doc{*project};
     RecordingHost host;
     std::vector<bool> enabled;
     Fixture() {
