@@ -2,6 +2,8 @@
 
 #include "core/Paths.h"
 #include "core/Settings.h"
+#include "editors/alarms/AlarmList.h"
+#include "editors/processes/Ulistakrokow.h"
 #include "editors/relays/RelayPictures.h"
 #include "editors/relays/Ulistaprzekaznikow.h"
 #include "panel/CodePage.h"
@@ -413,9 +415,15 @@ void TForm1::OpenWashingProgram() {
     SetWashingProgramName(context_.project.image);
 }
 
-void TForm1::OpenProcesses() {}
-void TForm1::OpenWashingProcesses() {}
-void TForm1::OpenAlarms() {}
+void TForm1::OpenProcesses() {
+    OpenProcessList(context_, false, this);
+}
+void TForm1::OpenWashingProcesses() {
+    OpenProcessList(context_, true, this);
+}
+void TForm1::OpenAlarms() {
+    OpenAlarmList(context_, this);
+}
 void TForm1::OpenRelays() {
     OpenRelayList(context_, this);
     RefreshRelayStrip();

@@ -1,0 +1,7 @@
+#include "editors/alarms/AlarmList.h"
+
+namespace zyl {
+
+void OpenAlarmList(AppContext&, QWidget*) {}
+
+} // namespace zyl

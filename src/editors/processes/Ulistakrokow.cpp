@@ -1,0 +1,7 @@
+#include "editors/processes/Ulistakrokow.h"
+
+namespace zyl {
+
+void OpenProcessList(AppContext&, bool, QWidget*) {}
+
+} // namespace zyl
