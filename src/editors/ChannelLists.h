@@ -1,6 +1,7 @@
 #pragma once
 
-// The lists shared by the relay, analog output and PID editors; the index is what is stored.
+// The lists that several editors share; the index is what is stored. Texts are bytes of code
+// page 1250.
 
 #include <array>
 
@@ -21,5 +22,11 @@ inline constexpr std::array<const char*, 19> SetValueSourceList = {
 
 inline constexpr std::array<const char*, 5> PidRegulatorList = {
     "0 - PID 1", "1 - PID 2", "2 - PID 3", "3 - PID 4", "4 - PID 5"};
+
+// How the relays an alarm or a special status names are set (0x96 is an en dash).
+inline constexpr std::array<const char*, 3> RelayLogicList = {
+    "0 \x96 preset status assignment to outputs",
+    "1 - logic sum of indicated relays and outputs - additional output switching on",
+    "2 - logic product of indicated relays and outputs \x96 an output switching off"};
 
 } // namespace zyl

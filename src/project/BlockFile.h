@@ -41,6 +41,21 @@ template <class Record>
     return ReadBlockFileBytes(path, sizeof(Record), std::as_writable_bytes(block));
 }
 
+// A one-record file (".k1z", ".a1z", ".s1z") read over an editor's copy: its first whole
+// record replaces the copy, whose Number stays as it was; nothing changes when the file holds
+// no whole record or cannot be read.
+template <class Record>
+[[nodiscard]] BlockFileRead ReadRecordKeepingNumber(const std::string& path, Record& record) {
+    Record read = record;
+    const BlockFileRead result = ReadBlockFile<Record>(path, std::span<Record>(&read, 1));
+    if (result.records == 1) {
+        const auto number = record.Number;
+        record = read;
+        record.Number = number;
+    }
+    return result;
+}
+
 // Why a file cannot stand for a whole block of `count` records: "plant.rlz is 920 bytes
 // long, not the 2944 bytes of 32 relay records"; the read error when it could not be read.
 [[nodiscard]] std::string NotWholeBlockReason(const std::string& path, const BlockFileRead& read,

@@ -1,6 +1,7 @@
 #include "editors/relays/EditParPrzek.h"
 
 #include "editors/ChannelLists.h"
+#include "editors/EditorWidgets.h"
 #include "editors/ListWindow.h"
 #include "editors/ToolIcons.h"
 #include "editors/relays/RelayPictures.h"
@@ -35,29 +36,6 @@ constexpr std::array<RelayValueField, 4> ValueFields = {
     RelayValueField::UpperHysteresis, RelayValueField::LowerHysteresis, RelayValueField::Offset,
     RelayValueField::RegulatorWindow};
 
-QString FromPc(std::string_view bytes) {
-    return QString::fromStdString(PcToUtf8(1250, bytes));
-}
-std::string ToPc(const QString& text) {
-    return Utf8ToPc(1250, text.toStdString());
-}
-
-// Lets the user type at most 14 characters. A longer stored name is kept as it is and can
-// only get shorter. Install it after the stored name was set.
-class NameLengthValidator : public QValidator {
-public:
-    explicit NameLengthValidator(QLineEdit* edit) : QValidator(edit), length_(edit->text().size()) {
-        QObject::connect(edit, &QLineEdit::textChanged, this,
-                         [this](const QString& text) { length_ = text.size(); });
-    }
-    State validate(QString& input, int&) const override {
-        return input.size() <= std::max<qsizetype>(NameTypingLimit, length_) ? Acceptable : Invalid;
-    }
-
-private:
-    qsizetype length_; // of the text last accepted
-};
-
 // The regulator parameter diagram with its four value fields placed on it.
 class RegulatorDiagram : public QWidget {
 public:
@@ -91,11 +69,6 @@ QLabel* BoldLabel(const QString& text, QWidget* parent) {
     return label;
 }
 
-void FillList(QComboBox* box, auto const& texts) {
-    for (const char* text : texts) box->addItem(FromPc(text));
-    box->setMaxVisibleItems(int(texts.size()));
-}
-
 } // namespace
 
 TFEditParPrzek::TFEditParPrzek(Host& host, const TRelayRecord& record, QWidget* parent)
@@ -122,8 +95,7 @@ TFEditParPrzek::TFEditParPrzek(Host& host, const TRelayRecord& record, QWidget* 
     auto* picture = new QLabel(relayFrame_);
     picture->setPixmap(RelayPicture(number, 64));
     nameEdit_ = new QLineEdit(relayFrame_);
-    nameEdit_->setText(FromPc(values.name));
-    nameEdit_->setValidator(new NameLengthValidator(nameEdit_));
+    SetLimitedName(nameEdit_, values.name, NameTypingLimit);
     nameEdit_->setMinimumWidth(nameEdit_->fontMetrics().horizontalAdvance(QString(16, 'W')));
     auto* relayLayout = new QHBoxLayout(relayFrame_);
     relayLayout->addWidget(picture);
@@ -170,13 +142,10 @@ TFEditParPrzek::TFEditParPrzek(Host& host, const TRelayRecord& record, QWidget* 
     measurementBox_ = new QComboBox(parameterGroup);
     pidBox_ = new QComboBox(parameterGroup);
     setValueBox_ = new QComboBox(parameterGroup);
-    FillList(measurementBox_, MeasurementChannelList);
-    FillList(pidBox_, PidRegulatorList);
-    FillList(setValueBox_, SetValueSourceList);
     const bool pid = regulatorType_ == PidRegulatorType;
-    measurementBox_->setCurrentIndex(pid ? -1 : values.channelIndex);
-    pidBox_->setCurrentIndex(pid ? values.channelIndex : -1);
-    setValueBox_->setCurrentIndex(values.setValueIndex);
+    FillList(measurementBox_, MeasurementChannelList, pid ? -1 : values.channelIndex);
+    FillList(pidBox_, PidRegulatorList, pid ? values.channelIndex : -1);
+    FillList(setValueBox_, SetValueSourceList, values.setValueIndex);
     channelStack_ = new QStackedWidget(parameterGroup);
     channelStack_->addWidget(measurementBox_);
     channelStack_->addWidget(pidBox_);
