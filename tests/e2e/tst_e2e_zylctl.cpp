@@ -58,6 +58,22 @@ QByteArray RelayFile() {
     return file;
 }
 
+// An alarm file as a read gives it back: whole records from zero, numbered 1 to 21.
+QByteArray AlarmFile() {
+    QByteArray file;
+    for (int i = 0; i < AlarmCount; ++i) {
+        TAlarmRecord a{};
+        a.Number = i + 1;
+        a.Message.SetText("ALARM " + std::to_string(i + 1));
+        a.DelayTime = 65000 - 999 * i;
+        a.AlarmStatus = i % 3;
+        a.RelayLogic = (i / 3) % 3;
+        a.RelayOutputs[i] = 1;
+        file += BytesOf(a);
+    }
+    return file;
+}
+
 // Runs zylctl once and requires exit status 0.
 #define RUN_OK(expression)                                                                         \
     do {                                                                                           \
@@ -192,25 +208,29 @@ private slots:
         QCOMPARE(ReadAll(back).toHex(), ReadAll(changed).toHex());
     }
 
-    // The relay file written to the controller and read back is the same file.
-    void relaysRoundTrip_data() {
-        QTest::addColumn<bool>("module");
-        QTest::newRow("direct") << false;
-        QTest::newRow("module") << true;
+    // A block file written to the controller and read back is the same file.
+    void blockRoundTrip_data() {
+        QTest::addColumn<QString>("block");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("writes");
+        for (bool module : {false, true}) {
+            const char* mode = module ? "module" : "direct";
+            QTest::addRow("relays, %s", mode) << "relays" << RelayFile() << 6;
+            QTest::addRow("alarms, %s", mode) << "alarms" << AlarmFile() << 2;
+        }
     }
-    void relaysRoundTrip() {
-        QFETCH(bool, module);
+    void blockRoundTrip() {
+        QFETCH(QString, block);
+        QFETCH(QByteArray, file);
+        QFETCH(int, writes);
+        const bool module = QString(QTest::currentDataTag()).endsWith("module");
         ZYL_START_SIM(sim);
-        const QString out = File("out.rlz"), back = File("back.rlz");
-        QVERIFY(WriteAll(out, RelayFile()));
-        RUN_OK(Zylctl(home_.path(), LinkArgs(sim, module) << "write"
-                                                          << "relays" << out));
-        QCOMPARE(sim.Stats().value("writes"), 6);
-        RUN_OK(Zylctl(home_.path(), LinkArgs(sim, module) << "read"
-                                                          << "relays" << back));
-        const QByteArray got = ReadAll(back);
-        QCOMPARE(got.size(), qsizetype(RelayCount * sizeof(TRelayRecord)));
-        QCOMPARE(got.toHex(), RelayFile().toHex());
+        const QString out = File("out.blk"), back = File("back.blk");
+        QVERIFY(WriteAll(out, file));
+        RUN_OK(Zylctl(home_.path(), LinkArgs(sim, module) << "write" << block << out));
+        QCOMPARE(sim.Stats().value("writes"), writes);
+        RUN_OK(Zylctl(home_.path(), LinkArgs(sim, module) << "read" << block << back));
+        QCOMPARE(ReadAll(back).toHex(), file.toHex());
     }
 
     // Exit statuses: 1 no communication, 2 usage, 3 not in STOP mode, 4 file error.

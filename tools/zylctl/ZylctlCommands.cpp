@@ -4,6 +4,7 @@
 #include "core/ControllerAccess.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
+#include "editors/alarms/Alarms.h"
 #include "editors/relays/Relays.h"
 #include "link/Commands.h"
 #include "link/QtSerialPort.h"
@@ -29,7 +30,7 @@ constexpr const char* Usage =
     "              --code-page standard|cyrillic|polish|pc852  --log  --timeout MS\n"
     "              --reset|--no-reset\n"
     "commands:     ping | status | reset | set-clock [YYYY-MM-DDTHH:MM]\n"
-    "              read BLOCK FILE | write BLOCK FILE   (BLOCK: setup, relays)\n";
+    "              read BLOCK FILE | write BLOCK FILE   (BLOCK: setup, relays, alarms)\n";
 
 struct Options {
     std::optional<std::string> port;
@@ -323,6 +324,9 @@ const std::vector<BlockCommand>& BlockCommands() {
         MakeBlockCommand<TRelayRecord, RelayCount>("relays", RelayTransferRules.P, "relay groups",
                                                    "relay record", ReadRelaysFromController,
                                                    WriteRelaysToController),
+        MakeBlockCommand<TAlarmRecord, AlarmCount>("alarms", AlarmTransferRules.P, "alarm groups",
+                                                   "alarm record", ReadAlarmsFromController,
+                                                   WriteAlarmsToController),
     };
     return commands;
 }

@@ -1,0 +1,85 @@
+// Writes pictures of the alarm windows for the documentation:
+//   alarmwindows_screenshots --screenshots DIR
+// Run it under QT_QPA_PLATFORM=offscreen.
+
+#include "core/AppContext.h"
+#include "editors/alarms/AlarmEditor.h"
+#include "editors/alarms/AlarmList.h"
+#include "support/FakeSerialPort.h"
+#include "support/RecordingHost.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTableView>
+#include <QTextStream>
+
+#include <memory>
+
+using namespace zyl;
+
+namespace {
+
+struct Sample {
+    const char* message;
+    int delay, status, logic;
+    std::initializer_list<int> relays;
+};
+
+constexpr const char* RelayNames[] = {"Heater 1",   "Heater 2", "Cooling valve",
+                                      "Drain pump", "Agitator", "Vacuum pump",
+                                      "Dosing",     "Steam",    "Alarm horn"};
+
+void Save(QWidget& window, const QDir& dir, const char* file) {
+    window.show();
+    QApplication::processEvents();
+    const QString path = dir.filePath(QString::fromLatin1(file));
+    if (!window.grab().save(path)) QTextStream(stderr) << "cannot write " << path << "\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    const QStringList args = QApplication::arguments();
+    const qsizetype at = args.indexOf(QStringLiteral("--screenshots"));
+    if (at < 0 || at + 1 >= args.size()) {
+        QTextStream(stderr) << "usage: alarmwindows_screenshots --screenshots DIR\n";
+        return 2;
+    }
+    QDir dir(args[at + 1]);
+    if (!dir.mkpath(QStringLiteral("."))) return 1;
+
+    test::FakeSerialPort port;
+    test::RecordingHost host;
+    auto ctx = std::make_unique<AppContext>(port, host);
+    TProjectImage& image = ctx->project.image;
+    for (int i = 0; i < RelayCount; ++i)
+        image.Relays[i].Name.SetText(
+            i < int(std::size(RelayNames)) ? RelayNames[i] : "Relay " + std::to_string(i + 1));
+    const Sample samples[] = {
+        {"Overtemperature", 5, 1, 0, {1, 2, 9}}, {"Door open", 0, 1, 2, {4, 5}},
+        {"Low vacuum", 30, 2, 1, {9}},           {"Water level", 10, 2, 0, {}},
+        {"Motor overload", 2, 1, 0, {5, 9}},
+    };
+    for (int i = 0; i < AlarmCount; ++i) {
+        TAlarmRecord& a = image.Alarms[i];
+        a.Number = i + 1;
+        if (i < int(std::size(samples))) {
+            const Sample& s = samples[i];
+            a.Message.SetText(s.message);
+            a.DelayTime = s.delay;
+            a.AlarmStatus = s.status;
+            a.RelayLogic = s.logic;
+            for (int r : s.relays) a.RelayOutputs[r - 1] = 1;
+        }
+    }
+
+    AlarmListWindow list(*ctx);
+    list.Grid()->selectRow(0);
+    Save(list, dir, "alarm-list.png");
+
+    AlarmEditor editor(*ctx, image.Alarms[0]);
+    Save(editor, dir, "alarm-editor.png");
+    return 0;
+}
