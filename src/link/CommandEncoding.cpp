@@ -138,7 +138,10 @@ EncodeSpecialStatusItem(const TSpecialStatusRecord& record) {
 
 void DecodeSpecialStatusItem(std::span<const std::uint8_t, SpecialStatusItemSize> wire,
                              TSpecialStatusRecord& record) {
-    record.SwitchOffTime = ReadI16(wire, 0);
+    // The editor allows -1 to 65000: 0xFFFF is -1, every other value its unsigned self, so
+    // that whatever was written reads back the same.
+    const std::uint16_t time = ReadU16(wire, 0);
+    record.SwitchOffTime = time == 0xFFFF ? -1 : std::int32_t(time);
     record.RelayLogic = wire[2];
     DecodeFlags(wire.subspan<3, 4>(), record.RelayOutputs);
 }

@@ -71,7 +71,8 @@ inline constexpr std::size_t AlarmItemSize = 22;
 inline constexpr std::size_t ProcessItemSize = 19;
 inline constexpr std::size_t ProcessParametersItemSize = 10;
 
-// Special status: switch-off time (16 bits, read signed), relay logic, relay outputs.
+// Special status: switch-off time (16 bits; read as -1 for 0xFFFF, else unsigned), relay
+// logic, relay outputs.
 [[nodiscard]] std::array<std::uint8_t, SpecialStatusItemSize>
 EncodeSpecialStatusItem(const TSpecialStatusRecord& record);
 void DecodeSpecialStatusItem(std::span<const std::uint8_t, SpecialStatusItemSize> wire,

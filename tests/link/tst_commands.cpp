@@ -217,18 +217,31 @@ private slots:
         QCOMPARE(int(r.UpperHysteresis), -2); // -250 / 100
     }
 
+    // Every switch-off time the editor allows (-1 to 65000) survives the wire.
+    void specialStatusItem_data() {
+        QTest::addColumn<int>("time");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::newRow("-1") << -1 << QByteArray("FF FF 02 01 00 00 80");
+        QTest::newRow("0") << 0 << QByteArray("00 00 02 01 00 00 80");
+        QTest::newRow("32767") << 32767 << QByteArray("7F FF 02 01 00 00 80");
+        QTest::newRow("32768") << 32768 << QByteArray("80 00 02 01 00 00 80");
+        QTest::newRow("65000") << 65000 << QByteArray("FD E8 02 01 00 00 80");
+        QTest::newRow("65534") << 65534 << QByteArray("FF FE 02 01 00 00 80");
+    }
     void specialStatusItem() {
+        QFETCH(int, time);
+        QFETCH(QByteArray, wire);
         auto s = Filled<TSpecialStatusRecord>(0);
-        s.SwitchOffTime = -1;
+        s.SwitchOffTime = time;
         s.RelayLogic = 2;
         s.RelayOutputs[0] = 1;
         s.RelayOutputs[31] = 1;
-        QCOMPARE(HexOf(EncodeSpecialStatusItem(s)), QByteArray("FF FF 02 01 00 00 80"));
+        QCOMPARE(HexOf(EncodeSpecialStatusItem(s)), wire);
 
-        const ByteVector wire = Bytes("FF FF 02 01 00 00 80");
+        const ByteVector bytes = Bytes(wire);
         auto back = Filled<TSpecialStatusRecord>(0);
-        DecodeSpecialStatusItem(std::span<const std::uint8_t, 7>(wire.data(), 7), back);
-        QCOMPARE(int(back.SwitchOffTime), -1); // read as signed
+        DecodeSpecialStatusItem(std::span<const std::uint8_t, 7>(bytes.data(), 7), back);
+        QCOMPARE(int(back.SwitchOffTime), time);
         QCOMPARE(int(back.RelayLogic), 2);
         QCOMPARE(int(back.RelayOutputs[0]), 1);
         QCOMPARE(int(back.RelayOutputs[31]), 1);

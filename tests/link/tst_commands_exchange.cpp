@@ -693,7 +693,7 @@ private slots:
         for (int k = 0; k < 6; ++k) {
             QCOMPARE(int(statuses[k].Number), k + 1);
             QCOMPARE(int(statuses[k].Name.Length), 0);
-            QCOMPARE(int(statuses[k].SwitchOffTime), -536); // FD E8 read as signed
+            QCOMPARE(int(statuses[k].SwitchOffTime), 65000); // FD E8, as the editor wrote it
             QCOMPARE(int(statuses[k].RelayOutputs[31]), 1);
         }
     }
