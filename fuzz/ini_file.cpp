@@ -103,6 +103,13 @@ void CheckReads(const IniFile& ini, std::string_view section, std::string_view k
 
 void CheckSettings(const IniFile& ini) {
     const zyl::AppSettings settings = zyl::ReadAppSettings(ini);
+    const auto within = [](const zyl::SettingRange& range, int value) {
+        return value >= range.low && value <= range.high;
+    };
+    FUZZ_REQUIRE(within(zyl::BlockCountRange, settings.ileBlokProgram) &&
+                 within(zyl::WaitForPanelRange, settings.WaitForPanel) &&
+                 within(zyl::IleSleepRange, settings.tuning.IleSleep) &&
+                 within(zyl::TimeoutStandRange, settings.tuning.timeoutStand));
     FUZZ_REQUIRE(settings.tuning.IleSleep != 10);
     for (const auto& [n, device] : settings.ports) {
         FUZZ_REQUIRE(n >= 1 && n <= 16 && !device.empty());
