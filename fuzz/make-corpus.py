@@ -218,6 +218,27 @@ def projects() -> dict:
     }
 
 
+# --- block files --------------------------------------------------------------------------
+
+RECORD_SIZE = {1: 0, 7: 1, 92: 2, 120: 3, 128: 4, 144: 5}  # the byte that selects each size
+
+
+def block(record_size: int, count: int, body: bytes, exists: bool = True) -> bytes:
+    return bytes([RECORD_SIZE[record_size] | (0 if exists else 0x80), count]) + body
+
+
+def block_files() -> dict:
+    # Number, the name's length byte and seven letters, the rest of a relay record zero.
+    relays = b"".join(bytes([i, 0, 0, 0, 7]) + b"RELAY %d" % i + bytes(80) for i in (1, 2, 3))
+    return {
+        "three-relays-whole": block(92, 3, relays),
+        "relays-beyond-the-block": block(92, 2, relays),
+        "relays-partial": block(92, 4, relays[:200]),
+        "small-records": block(7, 16, bytes(range(60))),
+        "no-file": block(128, 5, b""),
+    }
+
+
 # --- code pages ---------------------------------------------------------------------------
 
 
@@ -235,6 +256,7 @@ def code_pages() -> dict:
 
 def main() -> None:
     sets = {
+        "block_files": block_files(),
         "frame": frames(),
         "reply_decoders": decoders(),
         "ini_file": inis(),
