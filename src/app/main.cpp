@@ -6,6 +6,7 @@
 #include "editors/processes/Ulistakrokow.h"
 #include "editors/relays/RelayPictures.h"
 #include "editors/relays/Ulistaprzekaznikow.h"
+#include "editors/statuses/SpecialStatusList.h"
 #include "panel/CodePage.h"
 #include "project/IniFile.h"
 
@@ -437,7 +438,9 @@ void TForm1::RefreshRelayStrip() {
             QString::fromStdString(PcToUtf8(1250, name)));
     }
 }
-void TForm1::OpenSpecialStatuses() {}
+void TForm1::OpenSpecialStatuses() {
+    OpenSpecialStatusList(context_, this);
+}
 void TForm1::OpenReadouts() {}
 void TForm1::OpenSetup() {}
 void TForm1::OpenAnalogOutputs() {}

@@ -3,6 +3,7 @@
 #include "panel/CodePage.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QValidator>
 
@@ -49,6 +50,10 @@ void FillList(QComboBox* box, std::span<const char* const> texts, int index) {
     for (const char* text : texts) box->addItem(FromPc(text));
     box->setMaxVisibleItems(int(texts.size()));
     box->setCurrentIndex(index);
+}
+
+void ShowFileError(Host& host, const FileStatus& status) {
+    host.ShowMessageBox(ToPc(QFile::decodeName(status.error.c_str())));
 }
 
 } // namespace zyl

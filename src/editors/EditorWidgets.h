@@ -4,6 +4,9 @@
 // bytes and the widgets, the name field that takes a limited number of typed characters, and
 // the fixed lists.
 
+#include "core/Host.h"
+#include "project/FileIO.h"
+
 #include <QString>
 
 #include <span>
@@ -25,5 +28,8 @@ void SetLimitedName(QLineEdit* edit, std::string_view name, int typingLimit);
 // Fills a drop-down list with texts of code page 1250, all shown at once when it opens, and
 // selects index (-1 selects nothing: a stored value outside the list).
 void FillList(QComboBox* box, std::span<const char* const> texts, int index);
+
+// Shows a file error in a message box (its path in the file system's encoding).
+void ShowFileError(Host& host, const FileStatus& status);
 
 } // namespace zyl

@@ -20,7 +20,8 @@ struct BlockFileRead {
     std::string error;          // the file could not be opened or read: nothing applied
     int records = 0;            // whole records applied to the block's records 1, 2, ...
     bool beyond = false;        // the file holds more than the block's records (not applied)
-    int partialBytes = 0;       // bytes of an incomplete trailing record (not applied)
+    int partialBytes = 0;       // bytes of an incomplete trailing record (not applied); 0
+                                // when the file holds more than the block
     std::uint64_t fileSize = 0; // the file's size in bytes
     explicit operator bool() const { return error.empty(); }
 

@@ -42,10 +42,14 @@ void NumberProjectRecords(TProjectImage& image) {
     for (int i = 0; i < ProgramCount - 1; ++i) image.Programs[i].Number = i + 1;
 }
 
-void SetFixedSpecialStatusNames(TProjectImage& image) {
+void SetFixedSpecialStatusNames(std::span<TSpecialStatusRecord, SpecialStatusCount> statuses) {
     static constexpr const char* Names[SpecialStatusCount] = {"Stop mode", "Pause mode", "F1",
                                                               "F2",        "F3",         "F4"};
-    for (int i = 0; i < SpecialStatusCount; ++i) image.SpecialStatuses[i].Name.SetText(Names[i]);
+    for (int i = 0; i < SpecialStatusCount; ++i) statuses[std::size_t(i)].Name.SetText(Names[i]);
+}
+
+void SetFixedSpecialStatusNames(TProjectImage& image) {
+    SetFixedSpecialStatusNames(image.SpecialStatuses);
 }
 
 } // namespace zyl

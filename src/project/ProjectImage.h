@@ -24,6 +24,7 @@ void NumberSpecialStatuses(std::span<TSpecialStatusRecord, SpecialStatusCount> s
 void NumberProjectRecords(TProjectImage& image);
 // The six fixed special-status names (length byte and characters only).
 void SetFixedSpecialStatusNames(TProjectImage& image);
+void SetFixedSpecialStatusNames(std::span<TSpecialStatusRecord, SpecialStatusCount> statuses);
 // The washing program's number 101.
 void SetWashingProgramNumber(TProjectImage& image);
 // The washing program's name "WASHING" (its length byte and seven letters).

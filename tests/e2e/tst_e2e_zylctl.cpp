@@ -4,6 +4,7 @@
 
 #include "E2eSupport.h"
 #include "link/Commands.h"
+#include "project/ProjectImage.h"
 #include "support/ZylctlProcess.h"
 
 #include <QElapsedTimer>
@@ -70,6 +71,22 @@ QByteArray AlarmFile() {
         a.RelayLogic = (i / 3) % 3;
         a.RelayOutputs[i] = 1;
         file += BytesOf(a);
+    }
+    return file;
+}
+
+// A special-status file as a read gives it back: the fixed names, times up to 65000 and -1.
+QByteArray SpecialStatusFile() {
+    std::array<TSpecialStatusRecord, SpecialStatusCount> statuses{};
+    SetFixedSpecialStatusNames(statuses);
+    QByteArray file;
+    for (int i = 0; i < SpecialStatusCount; ++i) {
+        TSpecialStatusRecord& s = statuses[std::size_t(i)];
+        s.Number = i + 1;
+        s.SwitchOffTime = i == 0 ? 65000 : i == 1 ? -1 : 100 * i;
+        s.RelayLogic = i % 3;
+        s.RelayOutputs[31 - i] = 1;
+        file += BytesOf(s);
     }
     return file;
 }
@@ -217,6 +234,8 @@ private slots:
             const char* mode = module ? "module" : "direct";
             QTest::addRow("relays, %s", mode) << "relays" << RelayFile() << 6;
             QTest::addRow("alarms, %s", mode) << "alarms" << AlarmFile() << 2;
+            QTest::addRow("special-statuses, %s", mode)
+                << "special-statuses" << SpecialStatusFile() << 1;
         }
     }
     void blockRoundTrip() {

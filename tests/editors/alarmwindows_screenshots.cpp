@@ -1,10 +1,13 @@
-// Writes pictures of the alarm windows for the documentation:
+// Writes pictures of the alarm and special-status windows for the documentation:
 //   alarmwindows_screenshots --screenshots DIR
 // Run it under QT_QPA_PLATFORM=offscreen.
 
 #include "core/AppContext.h"
 #include "editors/alarms/AlarmEditor.h"
 #include "editors/alarms/AlarmList.h"
+#include "editors/statuses/SpecialStatusEditor.h"
+#include "editors/statuses/SpecialStatusList.h"
+#include "project/ProjectImage.h"
 #include "support/FakeSerialPort.h"
 #include "support/RecordingHost.h"
 
@@ -81,5 +84,20 @@ int main(int argc, char** argv) {
 
     AlarmEditor editor(*ctx, image.Alarms[0]);
     Save(editor, dir, "alarm-editor.png");
+
+    NumberProjectRecords(image);
+    SetFixedSpecialStatusNames(image);
+    const int times[SpecialStatusCount] = {0, 30, 600, -1, 65000, 5};
+    for (int i = 0; i < SpecialStatusCount; ++i) {
+        image.SpecialStatuses[i].SwitchOffTime = times[i];
+        image.SpecialStatuses[i].RelayLogic = i % 3;
+        image.SpecialStatuses[i].RelayOutputs[i + 1] = 1;
+    }
+    image.SpecialStatuses[0].RelayOutputs[8] = 1;
+    SpecialStatusListWindow statusList(*ctx);
+    statusList.Grid()->selectRow(0);
+    Save(statusList, dir, "status-list.png");
+    SpecialStatusEditor statusEditor(*ctx, image.SpecialStatuses[0]);
+    Save(statusEditor, dir, "status-editor.png");
     return 0;
 }

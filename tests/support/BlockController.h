@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <utility>
 
 namespace zyl::test {
@@ -21,6 +22,8 @@ public:
     // writeToRead[c] (the same code unless mapped).
     std::map<std::pair<int, int>, Bytes> stored;
     std::map<int, int> writeToRead;
+    // Codes whose blocks move whole, without a group byte in the request or the reply.
+    std::set<int> whole;
     int mode = 0;           // status byte 22: 2 or more is RUN
     bool panelReady = true; // status byte 61
     // Requests for which the controller gives no reply at all.
@@ -54,12 +57,14 @@ private:
 
     Bytes Answer(const Bytes& req) {
         const int letter = req[5], code = req[6];
-        const int group = req.size() > 11 ? req[9] : 0;
+        const int readCode = writeToRead.count(code) ? writeToRead[code] : code;
+        const bool grouped = !whole.count(readCode);
+        const int group = grouped && req.size() > 11 ? req[9] : 0;
         if (letter == 0x46) {
             const std::size_t size = readData.count(code) ? readData[code] : 0;
             Bytes data = stored.count({code, group}) ? stored[{code, group}] : Bytes(size, 0);
             data.resize(size);
-            const std::size_t total = 9 + 1 + size + 2;
+            const std::size_t total = 9 + (grouped ? 1 : 0) + size + 2;
             Bytes r = {req[0],
                        0x46,
                        0x08,
@@ -68,13 +73,12 @@ private:
                        0x46,
                        std::uint8_t(code),
                        std::uint8_t((total - 7) >> 8),
-                       std::uint8_t(total - 7),
-                       std::uint8_t(group)};
+                       std::uint8_t(total - 7)};
+            if (grouped) r.push_back(std::uint8_t(group));
             r.insert(r.end(), data.begin(), data.end());
             return WithChecksum(r);
         }
-        const int readCode = writeToRead.count(code) ? writeToRead[code] : code;
-        stored[{readCode, group}] = Bytes(req.begin() + 10, req.end() - 2);
+        stored[{readCode, group}] = Bytes(req.begin() + (grouped ? 10 : 9), req.end() - 2);
         return WithChecksum({req[0], 0x46, 0x08, 0x00, 0x0B, 0x47, std::uint8_t(code), 0x00, 0x04});
     }
 

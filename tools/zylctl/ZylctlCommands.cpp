@@ -5,12 +5,16 @@
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "editors/alarms/Alarms.h"
+#include "editors/processes/Processes.h"
 #include "editors/relays/Relays.h"
+#include "editors/statuses/SpecialStatuses.h"
 #include "link/Commands.h"
 #include "link/QtSerialPort.h"
 #include "project/BlockFile.h"
+#include "project/ProjectImage.h"
 #include "service/SetupTransfer.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -30,7 +34,7 @@ constexpr const char* Usage =
     "              --code-page standard|cyrillic|polish|pc852  --log  --timeout MS\n"
     "              --reset|--no-reset\n"
     "commands:     ping | status | reset | set-clock [YYYY-MM-DDTHH:MM]\n"
-    "              read BLOCK FILE | write BLOCK FILE   (BLOCK: setup, relays, alarms)\n";
+    "              read BLOCK FILE | write BLOCK FILE\n";
 
 struct Options {
     std::optional<std::string> port;
@@ -44,8 +48,23 @@ struct Options {
     std::vector<std::string> words; // the command and its arguments
 };
 
+struct Session;
+
+// One block as the command line moves it: read from the controller into a block file, or
+// a block file of whole records sent to the controller.
+struct BlockCommand {
+    std::string name;
+    std::function<int(Session&, const std::string& file)> read;
+    std::function<int(Session&, const std::string& file)> write;
+};
+
+const std::vector<BlockCommand>& BlockCommands();
+
 int UsageError(const std::string& what) {
-    std::fprintf(stderr, "zylctl: %s\n%s", what.c_str(), Usage);
+    std::string blocks;
+    for (const BlockCommand& b : BlockCommands()) blocks += (blocks.empty() ? "" : ", ") + b.name;
+    std::fprintf(stderr, "zylctl: %s\n%s              (BLOCK: %s)\n", what.c_str(), Usage,
+                 blocks.c_str());
     return ExitUsage;
 }
 
@@ -266,14 +285,6 @@ int TransferFailure(Session& s, Outcome outcome) {
     return ExitFor(outcome);
 }
 
-// One block as the command line moves it: read from the controller into a block file, or
-// a block file of whole records sent to the controller.
-struct BlockCommand {
-    std::string name;
-    std::function<int(Session&, const std::string& file)> read;
-    std::function<int(Session&, const std::string& file)> write;
-};
-
 template <class Record, std::size_t N>
 using BlockTransfer = std::function<Outcome(ControllerAccess&, std::span<Record, N>)>;
 
@@ -311,6 +322,27 @@ BlockCommand MakeBlockCommand(std::string name, int packets, std::string packetN
     return command;
 }
 
+// A process table moves inside a project image of its own, at the variant's place (a table
+// write numbers both tables), so that the command line runs the windows' own transfers. The
+// step presets follow the two group packets; when they fail, that is said after the count.
+BlockTransfer<TProcessRecord, ProcessCount> ProcessTableTransfer(bool washing, bool write) {
+    return [washing, write](ControllerAccess& a, std::span<TProcessRecord, ProcessCount> table) {
+        auto project = std::make_unique<Project>();
+        const auto inImage = ProcessTable(project->image, washing);
+        std::copy(table.begin(), table.end(), inImage.begin());
+        const ProcessTransferResult result =
+            write ? WriteProcessesToController(a, project->image, washing)
+                  : ReadProcessesFromController(a, project->image, washing);
+        if (result.outcome == Outcome::Ok) std::copy(inImage.begin(), inImage.end(), table.begin());
+        if (result.outcome == Outcome::NoCommunication && result.groupsDone) {
+            // The window passes over a failed step-preset write in silence.
+            if (write) a.host.ShowMessageBox(MsgNoCommunication);
+            std::fprintf(stderr, "zylctl: step presets not %s\n", write ? "written" : "read");
+        }
+        return result.outcome;
+    };
+}
+
 const std::vector<BlockCommand>& BlockCommands() {
     static const std::vector<BlockCommand> commands = {
         MakeBlockCommand<TSetupBlock, 1>(
@@ -327,6 +359,15 @@ const std::vector<BlockCommand>& BlockCommands() {
         MakeBlockCommand<TAlarmRecord, AlarmCount>("alarms", AlarmTransferRules.P, "alarm groups",
                                                    "alarm record", ReadAlarmsFromController,
                                                    WriteAlarmsToController),
+        MakeBlockCommand<TSpecialStatusRecord, SpecialStatusCount>(
+            "special-statuses", 1, "special statuses", "special-status record",
+            ReadSpecialStatusesFromController, WriteSpecialStatusesToController),
+        MakeBlockCommand<TProcessRecord, ProcessCount>(
+            "processes", ProcessTransferRules.P, "process groups", "process record",
+            ProcessTableTransfer(false, false), ProcessTableTransfer(false, true)),
+        MakeBlockCommand<TProcessRecord, ProcessCount>(
+            "processes-washing", ProcessTransferRules.P, "process groups", "process record",
+            ProcessTableTransfer(true, false), ProcessTableTransfer(true, true)),
     };
     return commands;
 }

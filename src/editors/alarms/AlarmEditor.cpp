@@ -2,13 +2,10 @@
 
 #include "editors/ChannelLists.h"
 #include "editors/EditorWidgets.h"
-#include "editors/ListWindow.h"
 #include "editors/RelaySwitchPanel.h"
 #include "editors/alarms/Alarms.h"
-#include "project/BlockFile.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,12 +31,7 @@ QGroupBox* Frame(const QString& title, QWidget* content, QWidget* parent) {
 } // namespace
 
 AlarmEditor::AlarmEditor(AppContext& ctx, const TAlarmRecord& record, QWidget* parent)
-    : QDialog(parent), ctx_(ctx), record_(record) {
-    setWindowTitle(QStringLiteral("Alarm"));
-    setModal(true);
-
-    toolBar_ = new EditorToolBar(RecordEditorActions, this);
-
+    : RecordEditor(ctx.host, QStringLiteral("Alarm"), parent), ctx_(ctx), record_(record) {
     // The message with a large red "!" beside it.
     auto* messageFrame = new QGroupBox(QStringLiteral("Alarm message"), this);
     messageEdit_ = new QLineEdit(messageFrame);
@@ -69,17 +61,11 @@ AlarmEditor::AlarmEditor(AppContext& ctx, const TAlarmRecord& record, QWidget* p
     upper->addWidget(messageFrame, 3);
     upper->addWidget(Frame(QStringLiteral("Delay time"), delayEdit_, this), 1);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 4, 8, 8);
-    layout->addWidget(toolBar_);
-    layout->addLayout(upper);
-    layout->addWidget(Frame(QStringLiteral("Alarm status"), statusBox_, this));
-    layout->addWidget(Frame(QStringLiteral("Relay logics"), logicBox_, this));
-    layout->addWidget(Frame(QStringLiteral("Relay outputs condition"), switches_, this));
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
+    Body()->addLayout(upper);
+    Body()->addWidget(Frame(QStringLiteral("Alarm status"), statusBox_, this));
+    Body()->addWidget(Frame(QStringLiteral("Relay logics"), logicBox_, this));
+    Body()->addWidget(Frame(QStringLiteral("Relay outputs condition"), switches_, this));
     ShowRecord();
-    connect(toolBar_, &EditorToolBar::actionTriggered, this, &AlarmEditor::Trigger);
 }
 
 void AlarmEditor::ShowRecord() {
@@ -101,53 +87,20 @@ void AlarmEditor::TakeControls() {
     ApplyAlarmEditor(v, record_);
 }
 
-void AlarmEditor::Trigger(EditorAction action) {
-    RunUserAction(ctx_.host, [this, action] {
-        switch (action) {
-        case EditorAction::ReadFromController:
-            ReadFromController();
-            break;
-        case EditorAction::WriteToController:
-            WriteToController();
-            break;
-        case EditorAction::ReadFromDisk:
-            ReadFromDisk();
-            break;
-        case EditorAction::WriteToDisk:
-            WriteToDisk();
-            break;
-        case EditorAction::Save:
-            TakeControls();
-            accept();
-            break;
-        case EditorAction::Edit:
-            break;
-        }
-    });
-}
-
 void AlarmEditor::ReadFromController() {
     if (ReadAlarmFromController(ctx_.access, record_) == Outcome::Ok) ShowRecord();
 }
 
 void AlarmEditor::WriteToController() {
-    TakeControls();
     (void)WriteAlarmToController(ctx_.access, record_);
 }
 
 void AlarmEditor::ReadFromDisk() {
-    const auto path = ctx_.host.ChooseOpenFile(AlarmFileDialog(false));
-    if (!path) return;
-    if (ReadRecordKeepingNumber(*path, record_).records == 1) ShowRecord();
+    if (LoadRecordFile(record_, AlarmFileDialog(false))) ShowRecord();
 }
 
 void AlarmEditor::WriteToDisk() {
-    const auto path = ctx_.host.ChooseSaveFile(AlarmFileDialog(true));
-    if (!path) return;
-    TakeControls();
-    const FileStatus written =
-        WriteBlockFile<TAlarmRecord>(*path, std::span<const TAlarmRecord>(&record_, 1));
-    if (!written) ctx_.host.ShowMessageBox(ToPc(QFile::decodeName(written.error.c_str())));
+    SaveRecordFile(record_, AlarmFileDialog(true));
 }
 
 bool EditAlarm(AppContext& ctx, TAlarmRecord& record, QWidget* parent) {

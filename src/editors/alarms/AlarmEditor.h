@@ -4,10 +4,8 @@
 // and to the controller and ".a1z" files, and hands the copy back only on "Save".
 
 #include "core/AppContext.h"
-#include "editors/EditorToolBar.h"
+#include "editors/RecordEditor.h"
 #include "project/Records.h"
-
-#include <QDialog>
 
 class QComboBox;
 class QLineEdit;
@@ -17,7 +15,7 @@ namespace zyl {
 
 class RelaySwitchPanel;
 
-class AlarmEditor : public QDialog {
+class AlarmEditor : public RecordEditor {
     Q_OBJECT
 public:
     AlarmEditor(AppContext& ctx, const TAlarmRecord& record, QWidget* parent = nullptr);
@@ -25,27 +23,23 @@ public:
     // The copy; after "Save" it holds the edited values.
     [[nodiscard]] const TAlarmRecord& Record() const { return record_; }
 
-    // Runs an action as its tool button does.
-    void Trigger(EditorAction action);
-
-    [[nodiscard]] EditorToolBar* ToolBar() const { return toolBar_; }
     [[nodiscard]] QLineEdit* MessageEdit() const { return messageEdit_; }
     [[nodiscard]] QSpinBox* DelayEdit() const { return delayEdit_; }
     [[nodiscard]] QComboBox* StatusBox() const { return statusBox_; }
     [[nodiscard]] QComboBox* LogicBox() const { return logicBox_; }
     [[nodiscard]] RelaySwitchPanel* Switches() const { return switches_; }
 
-private:
-    void ShowRecord();
-    void TakeControls();
-    void ReadFromController();
-    void WriteToController();
-    void ReadFromDisk();
-    void WriteToDisk();
+protected:
+    void ShowRecord() override;
+    void TakeControls() override;
+    void ReadFromController() override;
+    void WriteToController() override;
+    void ReadFromDisk() override;
+    void WriteToDisk() override;
 
+private:
     AppContext& ctx_;
     TAlarmRecord record_;
-    EditorToolBar* toolBar_ = nullptr;
     QLineEdit* messageEdit_ = nullptr;
     QSpinBox* delayEdit_ = nullptr;
     QComboBox* statusBox_ = nullptr;

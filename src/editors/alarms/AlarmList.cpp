@@ -5,8 +5,6 @@
 #include "editors/alarms/Alarms.h"
 #include "project/BlockFile.h"
 
-#include <QFile>
-
 namespace zyl {
 
 namespace {
@@ -61,7 +59,7 @@ void AlarmListWindow::WriteToDisk() {
     const auto path = host_.ChooseSaveFile(AlarmListDialog(true));
     if (!path) return;
     const FileStatus written = WriteBlockFile<TAlarmRecord>(*path, Alarms());
-    if (!written) host_.ShowMessageBox(ToPc(QFile::decodeName(written.error.c_str())));
+    if (!written) ShowFileError(host_, written);
 }
 
 void AlarmListWindow::EditRow(int row) {

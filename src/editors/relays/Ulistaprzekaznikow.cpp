@@ -1,5 +1,6 @@
 #include "editors/relays/Ulistaprzekaznikow.h"
 
+#include "editors/EditorWidgets.h"
 #include "editors/relays/EditParPrzek.h"
 #include "editors/relays/Relays.h"
 #include "panel/CodePage.h"
@@ -80,10 +81,7 @@ void Tflistaprzekaznikow::WriteToDisk() {
     const auto path = host_.ChooseSaveFile(RelayFileDialog(true));
     if (!path) return;
     const FileStatus written = WriteBlockFile<TRelayRecord>(*path, Relays());
-    // The path is in the file system's encoding; messages go out in the PC code page.
-    if (!written)
-        host_.ShowMessageBox(
-            Utf8ToPc(1250, QFile::decodeName(written.error.c_str()).toStdString()));
+    if (!written) ShowFileError(host_, written);
 }
 
 void Tflistaprzekaznikow::EditRow(int row) {
