@@ -1,6 +1,10 @@
 #include "editors/TextRules.h"
 
+#include <cerrno>
 #include <charconv>
+#include <climits>
+#include <cstdlib>
+#include <string>
 #include <system_error>
 
 namespace zyl {
@@ -152,6 +156,20 @@ bool ParseNumber(std::string_view text, double& value) {
     if (ParseText(text, parsed) != Parsed::Number) return false;
     value = parsed;
     return true;
+}
+
+std::int32_t WholeNumberFromText(std::string_view text) {
+    std::size_t b = 0, e = text.size();
+    while (b < e && text[b] == ' ') ++b;
+    while (e > b && text[e - 1] == ' ') --e;
+    const std::string t(text.substr(b, e - b));
+    if (t.empty()) return 0;
+    errno = 0;
+    char* end = nullptr;
+    const long long v = std::strtoll(t.c_str(), &end, 10);
+    if (end == t.c_str() || *end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
+        return 0;
+    return static_cast<std::int32_t>(v);
 }
 
 } // namespace zyl

@@ -2,6 +2,7 @@
 
 // Small rules shared by the record editors.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,8 @@ enum CheckRangeResult : int { RangeOk = 0, RangeNotNumber = 1, RangeOutside = 2 
 
 // Parses a number as CheckRange does; false when the text is not a number.
 [[nodiscard]] bool ParseNumber(std::string_view text, double& value);
+
+// A whole-number field: a text that is no whole number (blanks around it allowed) counts as 0.
+[[nodiscard]] std::int32_t WholeNumberFromText(std::string_view text);
 
 } // namespace zyl

@@ -30,6 +30,10 @@ void NumberSpecialStatuses(std::span<TSpecialStatusRecord, SpecialStatusCount> s
     NumberByPosition<TSpecialStatusRecord>(statuses);
 }
 
+void NumberPrograms(std::span<TProgramRecord, ProgramCount> programs) {
+    NumberByPosition<TProgramRecord>(programs);
+}
+
 void NumberProjectRecords(TProjectImage& image) {
     SetWashingProgramName(image);
     NumberRelays(image.Relays);

@@ -19,6 +19,8 @@ void NumberRelays(std::span<TRelayRecord, RelayCount> relays);
 void NumberProcesses(std::span<TProcessRecord, ProcessCount> processes);
 void NumberAlarms(std::span<TAlarmRecord, AlarmCount> alarms);
 void NumberSpecialStatuses(std::span<TSpecialStatusRecord, SpecialStatusCount> statuses);
+// Programs 1 to 100 (the WASHING program keeps its 101).
+void NumberPrograms(std::span<TProgramRecord, ProgramCount> programs);
 
 // Record numbers and the washing program's name, written once at start-up.
 void NumberProjectRecords(TProjectImage& image);

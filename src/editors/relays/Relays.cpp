@@ -21,13 +21,6 @@ constexpr RelayValueRule Rules[] = {
     {"P6", 0, 25.5, "Wrong parameter range ! < 0..25.4"},
 };
 
-std::string Trimmed(std::string_view text) {
-    std::size_t b = 0, e = text.size();
-    while (b < e && text[b] == ' ') ++b;
-    while (e > b && text[e - 1] == ' ') --e;
-    return std::string(text.substr(b, e - b));
-}
-
 } // namespace
 
 std::string TimeTypeText(int value) {
@@ -66,17 +59,6 @@ std::int32_t TenthsFromText(std::string_view text) {
     double value = 0;
     if (!ParseNumber(text, value)) return 0;
     return RoundHalfEven(value * 10.0);
-}
-
-std::int32_t WholeNumberFromText(std::string_view text) {
-    const std::string t = Trimmed(text);
-    if (t.empty()) return 0;
-    errno = 0;
-    char* end = nullptr;
-    const long long v = std::strtoll(t.c_str(), &end, 10);
-    if (end == t.c_str() || *end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
-        return 0;
-    return static_cast<std::int32_t>(v);
 }
 
 RelayEditorValues RelayEditorValuesFor(const TRelayRecord& r) {

@@ -6,6 +6,7 @@
 #include "core/ControllerAccess.h"
 #include "core/Outcome.h"
 #include "editors/BlockTransfer.h"
+#include "editors/TextRules.h"
 #include "project/Records.h"
 
 #include <array>
@@ -59,8 +60,6 @@ inline constexpr const char* MsgNotNumeric = "This\xA0is not numeric format";
 // A typed value as tenths: x 10, rounded to the nearest whole number, halves to even.
 // A text that is not a number gives 0.
 [[nodiscard]] std::int32_t TenthsFromText(std::string_view text);
-// A whole-number field without limits: a text that is no whole number counts as 0.
-[[nodiscard]] std::int32_t WholeNumberFromText(std::string_view text);
 
 // What the editor holds when "Save" is pressed. A list without a selection has index -1.
 struct RelayEditorValues {
