@@ -3,6 +3,8 @@
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "editors/alarms/AlarmList.h"
+#include "editors/analog/Uwyjsciaanalogowe.h"
+#include "editors/pid/UlistaPID.h"
 #include "editors/processes/Ulistakrokow.h"
 #include "editors/relays/RelayPictures.h"
 #include "editors/relays/Ulistaprzekaznikow.h"
@@ -443,8 +445,12 @@ void TForm1::OpenSpecialStatuses() {
 }
 void TForm1::OpenReadouts() {}
 void TForm1::OpenSetup() {}
-void TForm1::OpenAnalogOutputs() {}
-void TForm1::OpenPidRegulators() {}
+void TForm1::OpenAnalogOutputs() {
+    OpenAnalogOutputList(context_, this);
+}
+void TForm1::OpenPidRegulators() {
+    OpenPidList(context_, this);
+}
 void TForm1::ReadFromController() {}
 void TForm1::WriteToController() {}
 void TForm1::SetLanguages() {}

@@ -91,6 +91,44 @@ QByteArray SpecialStatusFile() {
     return file;
 }
 
+// An analog output file as a read gives it back: the reals, which do not travel, at 0.
+QByteArray AnalogOutputFile() {
+    QByteArray file;
+    for (int i = 0; i < AnalogOutputCount; ++i) {
+        TAnalogOutputRecord r{};
+        r.Name.SetText("OUTPUT " + std::to_string(i + 1));
+        r.OutputType = std::int16_t(i % 3);
+        r.MeasurementChannel = std::int16_t(i + 5);
+        r.SetValueSource = std::int16_t(18 - i);
+        r.PidNumber = std::uint8_t(i);
+        r.Value0V = 10 * i;
+        r.Value10V = 9999 - i;
+        r.StopSetValue = 500 + i;
+        r.PauseSetValue = 600 + i;
+        for (int k = 0; k < 4; ++k) r.SpecialSetValues[k] = 1000 * (k + 1) + i;
+        file += BytesOf(r);
+    }
+    return file;
+}
+
+// A PID file as a read gives it back: whole numbers, the gain in tenths.
+QByteArray PidFile() {
+    QByteArray file;
+    for (int i = 0; i < PidCount; ++i) {
+        TPidRecord r{};
+        r.HeatingCooling = std::int16_t(i % 2);
+        r.MeasurementChannel = std::int16_t(9 - i);
+        r.SetValueSource = std::int16_t(i + 3);
+        r.Sample = 1 + i;
+        r.Gain = (12 + 7 * i) / 10.0;
+        r.TimeTi = 300 + i;
+        r.TimeTd = 30 + i;
+        r.Period = 10 + i;
+        file += BytesOf(r);
+    }
+    return file;
+}
+
 // Runs zylctl once and requires exit status 0.
 #define RUN_OK(expression)                                                                         \
     do {                                                                                           \
@@ -236,6 +274,9 @@ private slots:
             QTest::addRow("alarms, %s", mode) << "alarms" << AlarmFile() << 2;
             QTest::addRow("special-statuses, %s", mode)
                 << "special-statuses" << SpecialStatusFile() << 1;
+            QTest::addRow("analog-outputs, %s", mode)
+                << "analog-outputs" << AnalogOutputFile() << 1;
+            QTest::addRow("pid, %s", mode) << "pid" << PidFile() << 1;
         }
     }
     void blockRoundTrip() {

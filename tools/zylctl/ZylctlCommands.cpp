@@ -5,6 +5,8 @@
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "editors/alarms/Alarms.h"
+#include "editors/analog/AnalogOutputs.h"
+#include "editors/pid/PidRegulators.h"
 #include "editors/processes/Processes.h"
 #include "editors/relays/Relays.h"
 #include "editors/statuses/SpecialStatuses.h"
@@ -368,6 +370,12 @@ const std::vector<BlockCommand>& BlockCommands() {
         MakeBlockCommand<TProcessRecord, ProcessCount>(
             "processes-washing", ProcessTransferRules.P, "process groups", "process record",
             ProcessTableTransfer(true, false), ProcessTableTransfer(true, true)),
+        MakeBlockCommand<TAnalogOutputRecord, AnalogOutputCount>(
+            "analog-outputs", AnalogOutputTransferRules.P, "analog outputs", "analog output record",
+            ReadAnalogOutputsFromController, WriteAnalogOutputsToController),
+        MakeBlockCommand<TPidRecord, PidCount>(
+            "pid", PidTransferRules.P, "PID regulators", "PID regulator record",
+            ReadPidRegulatorsFromController, WritePidRegulatorsToController),
     };
     return commands;
 }
