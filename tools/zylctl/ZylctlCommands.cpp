@@ -4,10 +4,12 @@
 #include "core/ControllerAccess.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
+#include "editors/TextRules.h"
 #include "editors/alarms/Alarms.h"
 #include "editors/analog/AnalogOutputs.h"
 #include "editors/pid/PidRegulators.h"
 #include "editors/processes/Processes.h"
+#include "editors/programs/Programs.h"
 #include "editors/relays/Relays.h"
 #include "editors/statuses/SpecialStatuses.h"
 #include "link/Commands.h"
@@ -214,12 +216,13 @@ int Status(Session& s) {
     std::printf("time: %02d:%02d:%02d\n", st.Hour, st.Minute, st.Second);
     std::printf("mode: %d (%s)\n", st.Mode, IsStopMode(st) ? "STOP" : "RUN");
     std::printf("panel-ready: %d\n", st.PanelReady ? 1 : 0);
-    std::printf("temperature: %.1f\n", st.Temperature);
-    std::printf("rotation: %.1f\n", st.Rotation);
+    std::printf("temperature: %s\n", FormatFixed(st.Temperature, 1).c_str());
+    std::printf("rotation: %s\n", FormatFixed(st.Rotation, 1).c_str());
     std::printf("vacuum: %d\n", st.Vacuum);
     const double channels[] = {st.Channel3, st.Channel4, st.Channel5,  st.Channel6,  st.Channel7,
                                st.Channel8, st.Channel9, st.Channel10, st.Channel11, st.Channel12};
-    for (int i = 0; i < 10; ++i) std::printf("channel-%d: %.1f\n", i + 3, channels[i]);
+    for (int i = 0; i < 10; ++i)
+        std::printf("channel-%d: %s\n", i + 3, FormatFixed(channels[i], 1).c_str());
     std::printf("last-recording-address: %d\n", st.LastRecordingAddress);
     std::printf("previous-recording-address: %d\n", st.PreviousRecordingAddress);
     return ExitOk;
@@ -345,6 +348,31 @@ BlockTransfer<TProcessRecord, ProcessCount> ProcessTableTransfer(bool washing, b
     };
 }
 
+// Programs 1 to 99 move inside the 100 programs of an image, as the list moves them (program
+// 100 numbered but not sent).
+BlockTransfer<TProgramRecord, ListedProgramCount> ProgramListTransfer(bool write) {
+    return [write](ControllerAccess& a, std::span<TProgramRecord, ListedProgramCount> file) {
+        auto programs = std::make_unique<std::array<TProgramRecord, ProgramCount>>();
+        std::copy(file.begin(), file.end(), programs->begin());
+        const Outcome outcome = write ? WriteProgramsToController(a, *programs)
+                                      : ReadProgramsFromController(a, *programs);
+        std::copy_n(programs->begin(), ListedProgramCount, file.begin());
+        return outcome;
+    };
+}
+
+// The WASHING program as the main window's button hands it to the editor: number 101, name
+// "WASHING".
+BlockTransfer<TProgramRecord, 1> WashingProgramTransfer(bool write) {
+    return [write](ControllerAccess& a, std::span<TProgramRecord, 1> file) {
+        TProgramRecord& program = file[0];
+        program.Number = WashingProgramNumber;
+        if (!write) return ReadProgramFromController(a, program);
+        SetWashingName(program);
+        return WriteProgramToController(a, program);
+    };
+}
+
 const std::vector<BlockCommand>& BlockCommands() {
     static const std::vector<BlockCommand> commands = {
         MakeBlockCommand<TSetupBlock, 1>(
@@ -370,6 +398,12 @@ const std::vector<BlockCommand>& BlockCommands() {
         MakeBlockCommand<TProcessRecord, ProcessCount>(
             "processes-washing", ProcessTransferRules.P, "process groups", "process record",
             ProcessTableTransfer(true, false), ProcessTableTransfer(true, true)),
+        MakeBlockCommand<TProgramRecord, ListedProgramCount>(
+            "programs", ListedProgramCount, "programs", "program record",
+            ProgramListTransfer(false), ProgramListTransfer(true)),
+        MakeBlockCommand<TProgramRecord, 1>("program-washing", 1, "WASHING program",
+                                            "program record", WashingProgramTransfer(false),
+                                            WashingProgramTransfer(true)),
         MakeBlockCommand<TAnalogOutputRecord, AnalogOutputCount>(
             "analog-outputs", AnalogOutputTransferRules.P, "analog outputs", "analog output record",
             ReadAnalogOutputsFromController, WriteAnalogOutputsToController),
