@@ -172,4 +172,11 @@ std::int32_t WholeNumberFromText(std::string_view text) {
     return static_cast<std::int32_t>(v);
 }
 
+std::string FormatFixed(double value, int decimals) {
+    char text[64];
+    const auto [end, ec] =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return ec == std::errc() ? std::string(text, end) : std::string("0");
+}
+
 } // namespace zyl

@@ -1,5 +1,7 @@
 #include "service/SetupParameters.h"
 
+#include "editors/TextRules.h"
+
 #include <array>
 #include <cstdio>
 
@@ -105,9 +107,7 @@ std::string SetupValueText(int n, int value) {
     if (n == 7 && (value == 0 || value == 1))
         return value == 0 ? "0 -  Celsius" : "1 -  Fahrenheit";
     if (SetupParameterInfo(n).kind == ParameterKind::Tenths) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%1.1f", value / 10.0);
-        return text;
+        return FormatFixed(value / 10.0, 1);
     }
     return std::to_string(value);
 }

@@ -151,10 +151,13 @@ private slots:
         double value = 0;
         const bool point = ParseNumber("25.5", value);
         const int comma = CheckRange("12,5", 0, 25.5);
+        // What the editors show must read back through their own range check.
+        const std::string shown = FormatFixed(-12.5, 1);
         std::setlocale(LC_NUMERIC, saved.c_str());
         QVERIFY(point);
         QCOMPARE(value, 25.5);
         QCOMPARE(comma, int(RangeNotNumber));
+        QCOMPARE(QString::fromStdString(shown), QString("-12.5"));
     }
 };
 

@@ -50,9 +50,7 @@ std::optional<std::string> CheckRelayValue(RelayValueField field, std::string_vi
 }
 
 std::string FormatTenths(std::int32_t tenths) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%1.1f", tenths / 10.0);
-    return text;
+    return FormatFixed(tenths / 10.0, 1);
 }
 
 std::int32_t TenthsFromText(std::string_view text) {
