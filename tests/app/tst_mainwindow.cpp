@@ -8,8 +8,10 @@
 #include "support/RecordingHost.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -70,6 +73,7 @@ private slots:
     void enableProjectCommands();
     void openCancelled_data();
     void openCancelled();
+    void modifiedFlagFollowsChanges();
     void closingWritesSettingsKeepingTheRest();
     void closingCreatesMissingSettings();
     void closingOrder_data();
@@ -386,6 +390,39 @@ void MainWindowTest::openCancelled() {
     QVERIFY(form.FileNameLabel()->text().isEmpty());
     QVERIFY(!form.Document().modified);
     QCOMPARE(form.WriteToControllerAction()->isEnabled(), newFirst);
+}
+
+// An editor window that changed the project marks it modified (the closing question then
+// offers to save it); one that changed nothing does not; a save clears the mark.
+void MainWindowTest::modifiedFlagFollowsChanges() {
+    WriteTemplate();
+    TForm1& form = Form();
+    form.show();
+    form.NewAction()->trigger();
+    QVERIFY(form.Document().modified);
+    QVERIFY(form.ModifiedLabel()->isVisible());
+    form.SaveAction()->trigger();
+    QVERIFY(!form.Document().modified);
+    QVERIFY(!form.ModifiedLabel()->isVisible());
+
+    // The list closes again at once, having changed nothing or an alarm's message.
+    const auto openAndClose = [&](TForm1::EditorButton button, bool change) {
+        QTimer::singleShot(0, [&form, change] {
+            QDialog* list = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(list);
+            if (change) form.Context().project.image.Alarms[4].Message.SetText("CHANGED");
+            list->reject();
+        });
+        form.Button(button)->click();
+    };
+    openAndClose(TForm1::ButtonRelays, false);
+    QVERIFY(!form.Document().modified);
+    openAndClose(TForm1::ButtonAlarms, true);
+    QVERIFY(form.Document().modified);
+    QVERIFY(form.ModifiedLabel()->isVisible());
+    host_->answers.push_back(AnswerNo);
+    QVERIFY(form.close());
+    QCOMPARE(host_->questions.back(), std::string(SaveQuestion));
 }
 
 void MainWindowTest::closingWritesSettingsKeepingTheRest() {
