@@ -20,6 +20,8 @@ constexpr ToolIcon IconOf(EditorAction action) {
         return ToolIcon::WriteToDisk;
     case EditorAction::Edit:
         return ToolIcon::Edit;
+    case EditorAction::Cancel:
+        return ToolIcon::Cancel;
     case EditorAction::Save:
         return ToolIcon::Save;
     }

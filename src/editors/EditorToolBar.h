@@ -18,14 +18,16 @@ enum class EditorAction {
     ReadFromDisk,
     WriteToDisk,
     Edit,
+    Cancel,
     Save
 };
 
-inline constexpr std::array<const char*, 6> EditorActionHints = {"Read from controller",
+inline constexpr std::array<const char*, 7> EditorActionHints = {"Read from controller",
                                                                  "Write to controller",
                                                                  "Read from disk",
                                                                  "Write to disk",
                                                                  "Edit",
+                                                                 "Cancel",
                                                                  "Save"};
 
 // The tool bars of the windows, in their orders.
@@ -41,6 +43,13 @@ inline constexpr EditorAction ListActionsWithoutDisk[] = {EditorAction::ReadFrom
 inline constexpr EditorAction RecordEditorActions[] = {
     EditorAction::ReadFromController, EditorAction::WriteToController, EditorAction::ReadFromDisk,
     EditorAction::WriteToDisk, EditorAction::Save};
+// The program editor's: "Cancel" closes it without taking the copy.
+inline constexpr EditorAction RecordEditorActionsWithCancel[] = {EditorAction::ReadFromController,
+                                                                 EditorAction::WriteToController,
+                                                                 EditorAction::ReadFromDisk,
+                                                                 EditorAction::WriteToDisk,
+                                                                 EditorAction::Cancel,
+                                                                 EditorAction::Save};
 
 class EditorToolBar : public QToolBar {
     Q_OBJECT
@@ -54,7 +63,7 @@ signals:
     void actionTriggered(EditorAction action);
 
 private:
-    std::array<QToolButton*, 6> buttons_{};
+    std::array<QToolButton*, EditorActionHints.size()> buttons_{};
 };
 
 } // namespace zyl

@@ -84,6 +84,8 @@ void ListWindow::Trigger(EditorAction action) {
         case EditorAction::Save:
             accept();
             break;
+        case EditorAction::Cancel:
+            break;
         }
     });
 }

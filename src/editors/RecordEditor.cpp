@@ -8,7 +8,11 @@
 namespace zyl {
 
 RecordEditor::RecordEditor(Host& host, const QString& title, QWidget* parent)
-    : QDialog(parent), host_(host), toolBar_(new EditorToolBar(RecordEditorActions, this)),
+    : RecordEditor(host, title, RecordEditorActions, parent) {}
+
+RecordEditor::RecordEditor(Host& host, const QString& title, std::span<const EditorAction> actions,
+                           QWidget* parent)
+    : QDialog(parent), host_(host), toolBar_(new EditorToolBar(actions, this)),
       body_(new QVBoxLayout) {
     setWindowTitle(title);
     setModal(true);
@@ -35,6 +39,9 @@ void RecordEditor::Trigger(EditorAction action) {
             break;
         case EditorAction::WriteToDisk:
             WriteToDisk();
+            break;
+        case EditorAction::Cancel:
+            reject();
             break;
         case EditorAction::Save:
             TakeControls();

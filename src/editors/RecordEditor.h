@@ -1,9 +1,10 @@
 #pragma once
 
-// RecordEditor, the window every record editor with the five tool buttons is ("Read from
-// controller", "Write to controller", "Read from disk", "Write to disk", "Save"): it works on
-// a copy of one record, which reaches the project only through "Save" (the window closes
-// accepted) and never through the close box.
+// RecordEditor, the window every record editor is, with the tool buttons "Read from
+// controller", "Write to controller", "Read from disk", "Write to disk" and "Save" ("Cancel"
+// before "Save" where the editor's bar has it): it works on a copy of one record, which
+// reaches the project only through "Save" (the window closes accepted) and never through
+// "Cancel" or the close box.
 
 #include "core/Host.h"
 #include "editors/EditorToolBar.h"
@@ -21,6 +22,9 @@ class RecordEditor : public QDialog {
     Q_OBJECT
 public:
     RecordEditor(Host& host, const QString& title, QWidget* parent = nullptr);
+    // With the tool buttons in the order given.
+    RecordEditor(Host& host, const QString& title, std::span<const EditorAction> actions,
+                 QWidget* parent = nullptr);
 
     // Runs an action as its tool button does.
     void Trigger(EditorAction action);
