@@ -6,6 +6,8 @@
 #include "editors/analog/Uwyjsciaanalogowe.h"
 #include "editors/pid/UlistaPID.h"
 #include "editors/processes/Ulistakrokow.h"
+#include "editors/programs/ProgramMycia.h"
+#include "editors/programs/ulistaprojektow.h"
 #include "editors/relays/RelayPictures.h"
 #include "editors/relays/Ulistaprzekaznikow.h"
 #include "editors/statuses/SpecialStatusList.h"
@@ -411,11 +413,16 @@ void TForm1::Guarded(const std::function<void()>& action) {
     }
 }
 
-void TForm1::OpenPrograms() {}
+void TForm1::OpenPrograms() {
+    OpenProgramList(context_, this);
+}
 
 void TForm1::OpenWashingProgram() {
-    SetWashingProgramNumber(context_.project.image);
-    SetWashingProgramName(context_.project.image);
+    TProjectImage& image = context_.project.image;
+    SetWashingProgramNumber(image);
+    SetWashingProgramName(image);
+    TProgramRecord copy = image.WashingProgram;
+    if (EditProgram(context_, copy, this)) image.WashingProgram = copy;
 }
 
 void TForm1::OpenProcesses() {
