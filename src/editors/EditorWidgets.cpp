@@ -4,6 +4,8 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QValidator>
 
@@ -50,6 +52,13 @@ void FillList(QComboBox* box, std::span<const char* const> texts, int index) {
     for (const char* text : texts) box->addItem(FromPc(text));
     box->setMaxVisibleItems(int(texts.size()));
     box->setCurrentIndex(index);
+}
+
+QGroupBox* Frame(const QString& title, QWidget* content, QWidget* parent) {
+    auto* frame = new QGroupBox(title, parent);
+    auto* layout = new QHBoxLayout(frame);
+    layout->addWidget(content);
+    return frame;
 }
 
 void ShowFileError(Host& host, const FileStatus& status) {

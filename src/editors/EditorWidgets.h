@@ -14,7 +14,9 @@
 #include <string_view>
 
 class QComboBox;
+class QGroupBox;
 class QLineEdit;
+class QWidget;
 
 namespace zyl {
 
@@ -28,6 +30,9 @@ void SetLimitedName(QLineEdit* edit, std::string_view name, int typingLimit);
 // Fills a drop-down list with texts of code page 1250, all shown at once when it opens, and
 // selects index (-1 selects nothing: a stored value outside the list).
 void FillList(QComboBox* box, std::span<const char* const> texts, int index);
+
+// A titled frame around one control, as the record editors lay out their fields.
+[[nodiscard]] QGroupBox* Frame(const QString& title, QWidget* content, QWidget* parent);
 
 // Shows a file error in a message box (its path in the file system's encoding).
 void ShowFileError(Host& host, const FileStatus& status);

@@ -10,6 +10,7 @@
 #include "project/ProjectImage.h"
 #include "support/FakeSerialPort.h"
 #include "support/RecordingHost.h"
+#include "support/Screenshots.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,26 +33,13 @@ constexpr const char* RelayNames[] = {"Heater 1",   "Heater 2", "Cooling valve",
                                       "Drain pump", "Agitator", "Vacuum pump",
                                       "Dosing",     "Steam",    "Alarm horn"};
 
-void Save(QWidget& window, const QDir& dir, const char* file) {
-    window.show();
-    QApplication::processEvents();
-    const QString path = dir.filePath(QString::fromLatin1(file));
-    if (!window.grab().save(path)) QTextStream(stderr) << "cannot write " << path << "\n";
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-    const QStringList args = QApplication::arguments();
-    const qsizetype at = args.indexOf(QStringLiteral("--screenshots"));
-    if (at < 0 || at + 1 >= args.size()) {
-        QTextStream(stderr) << "usage: alarmwindows_screenshots --screenshots DIR\n";
-        return 2;
-    }
-    QDir dir(args[at + 1]);
-    if (!dir.mkpath(QStringLiteral("."))) return 1;
+    const auto folder = test::ScreenshotFolder("alarmwindows_screenshots");
+    if (!folder) return 2;
+    const QDir& dir = *folder;
 
     test::FakeSerialPort port;
     test::RecordingHost host;
@@ -80,10 +68,10 @@ int main(int argc, char** argv) {
 
     AlarmListWindow list(*ctx);
     list.Grid()->selectRow(0);
-    Save(list, dir, "alarm-list.png");
+    test::SaveShot(list, dir, "alarm-list.png");
 
     AlarmEditor editor(*ctx, image.Alarms[0]);
-    Save(editor, dir, "alarm-editor.png");
+    test::SaveShot(editor, dir, "alarm-editor.png");
 
     NumberProjectRecords(image);
     SetFixedSpecialStatusNames(image);
@@ -96,8 +84,8 @@ int main(int argc, char** argv) {
     image.SpecialStatuses[0].RelayOutputs[8] = 1;
     SpecialStatusListWindow statusList(*ctx);
     statusList.Grid()->selectRow(0);
-    Save(statusList, dir, "status-list.png");
+    test::SaveShot(statusList, dir, "status-list.png");
     SpecialStatusEditor statusEditor(*ctx, image.SpecialStatuses[0]);
-    Save(statusEditor, dir, "status-editor.png");
+    test::SaveShot(statusEditor, dir, "status-editor.png");
     return 0;
 }

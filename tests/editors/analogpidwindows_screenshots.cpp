@@ -9,6 +9,7 @@
 #include "editors/pid/UustawPID.h"
 #include "support/FakeSerialPort.h"
 #include "support/RecordingHost.h"
+#include "support/Screenshots.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,26 +33,13 @@ struct PidSample {
     double sample, gain, ti, td, period;
 };
 
-void Save(QWidget& window, const QDir& dir, const char* file) {
-    window.show();
-    QApplication::processEvents();
-    const QString path = dir.filePath(QString::fromLatin1(file));
-    if (!window.grab().save(path)) QTextStream(stderr) << "cannot write " << path << "\n";
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-    const QStringList args = QApplication::arguments();
-    const qsizetype at = args.indexOf(QStringLiteral("--screenshots"));
-    if (at < 0 || at + 1 >= args.size()) {
-        QTextStream(stderr) << "usage: analogpidwindows_screenshots --screenshots DIR\n";
-        return 2;
-    }
-    QDir dir(args[at + 1]);
-    if (!dir.mkpath(QStringLiteral("."))) return 1;
+    const auto folder = test::ScreenshotFolder("analogpidwindows_screenshots");
+    if (!folder) return 2;
+    const QDir& dir = *folder;
 
     test::FakeSerialPort port;
     test::RecordingHost host;
@@ -98,14 +86,14 @@ int main(int argc, char** argv) {
 
     TfListaWyjAnal analogList(*ctx);
     analogList.Grid()->selectRow(0);
-    Save(analogList, dir, "analog-list.png");
+    test::SaveShot(analogList, dir, "analog-list.png");
     TFkonfigwyjsc analogEditor(host, project.image.AnalogOutputs[0]);
-    Save(analogEditor, dir, "analog-editor.png");
+    test::SaveShot(analogEditor, dir, "analog-editor.png");
 
     Tflistapid pidList(*ctx);
     pidList.Grid()->selectRow(0);
-    Save(pidList, dir, "pid-list.png");
+    test::SaveShot(pidList, dir, "pid-list.png");
     TFUstawPID pidEditor(host, project.pid[0]);
-    Save(pidEditor, dir, "pid-editor.png");
+    test::SaveShot(pidEditor, dir, "pid-editor.png");
     return 0;
 }

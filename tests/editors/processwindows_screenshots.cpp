@@ -7,6 +7,7 @@
 #include "editors/processes/Ulistakrokow.h"
 #include "support/FakeSerialPort.h"
 #include "support/RecordingHost.h"
+#include "support/Screenshots.h"
 
 #include <QApplication>
 #include <QDir>
@@ -42,26 +43,13 @@ const char* RelayNames[] = {"Water valve", "Heater 1",    "Agitator",  "Cooling 
                             "Dosing pump", "Vacuum pump", "Condenser", "Drain pump",
                             "Circulation", "Steam valve", "Heater 2"};
 
-void Save(QWidget& window, const QDir& dir, const char* file) {
-    window.show();
-    QApplication::processEvents();
-    const QString path = dir.filePath(QString::fromLatin1(file));
-    if (!window.grab().save(path)) QTextStream(stderr) << "cannot write " << path << "\n";
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-    const QStringList args = QApplication::arguments();
-    const qsizetype at = args.indexOf(QStringLiteral("--screenshots"));
-    if (at < 0 || at + 1 >= args.size()) {
-        QTextStream(stderr) << "usage: processwindows_screenshots --screenshots DIR\n";
-        return 2;
-    }
-    QDir dir(args[at + 1]);
-    if (!dir.mkpath(QStringLiteral("."))) return 1;
+    const auto folder = test::ScreenshotFolder("processwindows_screenshots");
+    if (!folder) return 2;
+    const QDir& dir = *folder;
 
     test::FakeSerialPort port;
     test::RecordingHost host;
@@ -83,9 +71,9 @@ int main(int argc, char** argv) {
 
     TfListakrokow list(*ctx, false);
     list.Grid()->selectRow(1);
-    Save(list, dir, "process-list.png");
+    test::SaveShot(list, dir, "process-list.png");
 
     TFStanPrzekaznikow editor(*ctx, image.Processes[1], false);
-    Save(editor, dir, "process-editor.png");
+    test::SaveShot(editor, dir, "process-editor.png");
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "editors/programs/ulistaprojektow.h"
 #include "support/FakeSerialPort.h"
 #include "support/RecordingHost.h"
+#include "support/Screenshots.h"
 
 #include <QApplication>
 #include <QDir>
@@ -42,13 +43,6 @@ const SampleStep Steps[] = {
     {7, 0, 3, 0, 0, 0, 0, 0, -999, 0, 0, 0},
 };
 
-void Save(QWidget& window, const QDir& dir, const char* file) {
-    window.show();
-    QApplication::processEvents();
-    const QString path = dir.filePath(QString::fromLatin1(file));
-    if (!window.grab().save(path)) QTextStream(stderr) << "cannot write " << path << "\n";
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -64,15 +58,9 @@ int main(int argc, char** argv) {
         }
     }
     QApplication app(argc, argv);
-    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-    const QStringList args = QApplication::arguments();
-    const qsizetype at = args.indexOf(QStringLiteral("--screenshots"));
-    if (at < 0 || at + 1 >= args.size()) {
-        QTextStream(stderr) << "usage: programwindows_screenshots --screenshots DIR\n";
-        return 2;
-    }
-    QDir dir(args[at + 1]);
-    if (!dir.mkpath(QStringLiteral("."))) return 1;
+    const auto folder = test::ScreenshotFolder("programwindows_screenshots");
+    if (!folder) return 2;
+    const QDir& dir = *folder;
 
     test::FakeSerialPort port;
     test::RecordingHost host;
@@ -103,7 +91,7 @@ int main(int argc, char** argv) {
 
     Tflistaprojektow list(*ctx);
     list.Grid()->selectRow(0);
-    Save(list, dir, "program-list.png");
+    test::SaveShot(list, dir, "program-list.png");
 
     TFProgramMycia editor(*ctx, program);
     // Step 4's temperature being typed over.
@@ -111,6 +99,6 @@ int main(int argc, char** argv) {
     editor.Grid()->setCurrentIndex(typed);
     editor.show();
     editor.Grid()->edit(typed);
-    Save(editor, dir, "program-editor.png");
+    test::SaveShot(editor, dir, "program-editor.png");
     return 0;
 }

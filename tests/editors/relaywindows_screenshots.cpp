@@ -9,6 +9,7 @@
 #include "editors/relays/Ulistaprzekaznikow.h"
 #include "support/FakeSerialPort.h"
 #include "support/RecordingHost.h"
+#include "support/Screenshots.h"
 
 #include <QApplication>
 #include <QDir>
@@ -38,26 +39,13 @@ constexpr Sample Samples[] = {
     {"Alarm horn", 4, 1, 1, 0, 0, 0, 0, 0, 0, 0},
 };
 
-void Save(QWidget& window, const QDir& dir, const char* file) {
-    window.show();
-    QApplication::processEvents();
-    const QString path = dir.filePath(QString::fromLatin1(file));
-    if (!window.grab().save(path)) QTextStream(stderr) << "cannot write " << path << "\n";
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-    const QStringList args = QApplication::arguments();
-    const qsizetype at = args.indexOf(QStringLiteral("--screenshots"));
-    if (at < 0 || at + 1 >= args.size()) {
-        QTextStream(stderr) << "usage: relaywindows_screenshots --screenshots DIR\n";
-        return 2;
-    }
-    QDir dir(args[at + 1]);
-    if (!dir.mkpath(QStringLiteral("."))) return 1;
+    const auto folder = test::ScreenshotFolder("relaywindows_screenshots");
+    if (!folder) return 2;
+    const QDir& dir = *folder;
 
     test::FakeSerialPort port;
     test::RecordingHost host;
@@ -87,15 +75,15 @@ int main(int argc, char** argv) {
     Tflistaprzekaznikow list(*ctx);
     list.Grid()->selectRow(1);
     list.resize(list.FitColumns());
-    Save(list, dir, "relay-list.png");
+    test::SaveShot(list, dir, "relay-list.png");
 
     TFEditParPrzek editor(host, relays[0]);
-    Save(editor, dir, "relay-editor.png");
+    test::SaveShot(editor, dir, "relay-editor.png");
 
     TFTypPrzekTable timePicker(5);
-    Save(timePicker, dir, "time-type-picker.png");
+    test::SaveShot(timePicker, dir, "time-type-picker.png");
 
     TFTypReglerTable regulatorPicker(3);
-    Save(regulatorPicker, dir, "regulator-type-picker.png");
+    test::SaveShot(regulatorPicker, dir, "regulator-type-picker.png");
     return 0;
 }

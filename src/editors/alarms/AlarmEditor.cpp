@@ -21,13 +21,6 @@ FileDialogSpec AlarmFileDialog(bool save) {
     return {AlarmFileFilter, AlarmFileExtension, "", save};
 }
 
-QGroupBox* Frame(const QString& title, QWidget* content, QWidget* parent) {
-    auto* frame = new QGroupBox(title, parent);
-    auto* layout = new QHBoxLayout(frame);
-    layout->addWidget(content);
-    return frame;
-}
-
 } // namespace
 
 AlarmEditor::AlarmEditor(AppContext& ctx, const TAlarmRecord& record, QWidget* parent)

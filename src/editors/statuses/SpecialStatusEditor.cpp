@@ -20,13 +20,6 @@ FileDialogSpec StatusFileDialog(bool save) {
     return {SpecialStatusFileFilter, SpecialStatusFileExtension, "", save};
 }
 
-QGroupBox* Frame(const QString& title, QWidget* content, QWidget* parent) {
-    auto* frame = new QGroupBox(title, parent);
-    auto* layout = new QHBoxLayout(frame);
-    layout->addWidget(content);
-    return frame;
-}
-
 } // namespace
 
 SpecialStatusEditor::SpecialStatusEditor(AppContext& ctx, const TSpecialStatusRecord& record,
