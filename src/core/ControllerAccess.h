@@ -69,6 +69,12 @@ public:
     void DeviceReset();
     // Asks "Reset device?" when the settings and the pending flag say so, and resets.
     void ResetDeviceIfPending();
+    // After anything was written to the controller (or a write was tried): sets the
+    // reset-pending flag and offers the reset.
+    void OfferResetAfterWrite() {
+        resetPending = true;
+        ResetDeviceIfPending();
+    }
 
     // Reads the controller's setup block; every failure shows "No communication" and gives
     // false. On success programBlockCount follows word 99 (3 from version 501, else 2).

@@ -40,6 +40,18 @@ inline Outcome RunRecordCommand(ControllerAccess& access, const std::function<in
     return outcome;
 }
 
+// A record editor's write of its record by one command: progress 0 to 3, then the reset
+// offer, whatever the outcome.
+inline Outcome WriteRecordAndOfferReset(ControllerAccess& access,
+                                        const std::function<int(Variant)>& send) {
+    access.ReadLinkSettings();
+    access.host.ClearCancel();
+    const Outcome outcome = RunRecordCommand(access, send, true);
+    access.host.HideProgress();
+    access.OfferResetAfterWrite();
+    return outcome;
+}
+
 // Reads the packet of K records that holds the record numbered `number` (1-based) and
 // gives that record; `record` is left as it was unless the read succeeded.
 template <class Record, std::size_t K>

@@ -45,8 +45,7 @@ Outcome SendSetupToController(ControllerAccess& access, const TSetupBlock& setup
              CollectAck(access.link, 4, access.DeviceAddress, access.linkParams) == LinkOk;
     }
     access.host.ShowMessageBox(ok ? MsgOperationCompleted : MsgNoCommunication);
-    access.resetPending = true;
-    access.ResetDeviceIfPending();
+    access.OfferResetAfterWrite();
     return ok ? Outcome::Ok : Outcome::NoCommunication;
 }
 

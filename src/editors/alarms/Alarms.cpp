@@ -65,8 +65,7 @@ Outcome WriteAlarmsToController(ControllerAccess& access,
                 std::span<const TAlarmRecord, AlarmGroupSize>(packet.data(), AlarmGroupSize), p,
                 access.DeviceAddress, access.linkParams);
         });
-    access.resetPending = true;
-    access.ResetDeviceIfPending();
+    access.OfferResetAfterWrite();
     return outcome;
 }
 
@@ -84,20 +83,10 @@ Outcome ReadAlarmFromController(ControllerAccess& access, TAlarmRecord& record) 
 }
 
 Outcome WriteAlarmToController(ControllerAccess& access, const TAlarmRecord& record) {
-    access.ReadLinkSettings();
-    access.host.ClearCancel();
     const int index = std::clamp<int>(record.Number, 1, AlarmCount) - 1;
-    const Outcome outcome = RunRecordCommand(
-        access,
-        [&](Variant v) {
-            return WriteAlarm(access.link, v, record, index, access.DeviceAddress,
-                              access.linkParams);
-        },
-        true);
-    access.host.HideProgress();
-    access.resetPending = true;
-    access.ResetDeviceIfPending();
-    return outcome;
+    return WriteRecordAndOfferReset(access, [&](Variant v) {
+        return WriteAlarm(access.link, v, record, index, access.DeviceAddress, access.linkParams);
+    });
 }
 
 } // namespace zyl

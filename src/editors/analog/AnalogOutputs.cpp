@@ -179,8 +179,7 @@ Outcome WriteAnalogOutputsToController(ControllerAccess& access,
                                           packet.data(), AnalogOutputCount),
                                       access.DeviceAddress, access.linkParams);
         });
-    access.resetPending = true;
-    access.ResetDeviceIfPending();
+    access.OfferResetAfterWrite();
     return outcome;
 }
 

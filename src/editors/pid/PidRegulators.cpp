@@ -61,8 +61,7 @@ Outcome WritePidRegulatorsToController(ControllerAccess& access,
                 access.link, v, std::span<const TPidRecord, PidCount>(packet.data(), PidCount),
                 access.DeviceAddress, access.linkParams);
         });
-    access.resetPending = true;
-    access.ResetDeviceIfPending();
+    access.OfferResetAfterWrite();
     return outcome;
 }
 

@@ -169,8 +169,7 @@ ProcessTransferResult WriteProcessesToController(ControllerAccess& access, TProj
                                          },
                                          true, {false, false});
     }
-    access.resetPending = true;
-    access.ResetDeviceIfPending();
+    access.OfferResetAfterWrite();
     return result;
 }
 
@@ -224,8 +223,7 @@ Outcome WriteProcessToController(ControllerAccess& access, const TProcessRecord&
                                    },
                                    true, {false, false});
     access.host.HideProgress();
-    access.resetPending = true;
-    access.ResetDeviceIfPending();
+    access.OfferResetAfterWrite();
     return outcome;
 }
 

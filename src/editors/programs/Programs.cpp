@@ -243,8 +243,7 @@ Outcome WriteProgramsToController(ControllerAccess& access,
         outcome = WriteWholeProgram(access, programs[std::size_t(i - 1)], true, {},
                                     [&] { host.ShowProgress(i, ListedProgramCount, ""); });
     host.HideProgress();
-    access.resetPending = true;
-    access.ResetDeviceIfPending();
+    access.OfferResetAfterWrite();
     return outcome;
 }
 
@@ -270,8 +269,7 @@ Outcome WriteProgramToController(ControllerAccess& access, const TProgramRecord&
     const Outcome outcome = WriteWholeProgram(
         access, program, false, [&] { progress.Step(); }, [&] { progress.PartDone(); });
     host.HideProgress();
-    access.resetPending = true;
-    access.ResetDeviceIfPending();
+    access.OfferResetAfterWrite();
     return outcome;
 }
 

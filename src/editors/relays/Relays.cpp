@@ -127,8 +127,7 @@ Outcome WriteRelaysToController(ControllerAccess& access,
                                    std::span<const TRelayRecord, 6>(packet.data(), 6), p,
                                    access.DeviceAddress, access.linkParams);
         });
-    access.resetPending = true;
-    access.ResetDeviceIfPending();
+    access.OfferResetAfterWrite();
     return outcome;
 }
 

@@ -75,8 +75,7 @@ WriteSpecialStatusesToController(ControllerAccess& access,
                                             packet.data(), SpecialStatusCount),
                                         access.DeviceAddress, access.linkParams);
         });
-    access.resetPending = true;
-    access.ResetDeviceIfPending();
+    access.OfferResetAfterWrite();
     return outcome;
 }
 
@@ -96,20 +95,11 @@ Outcome ReadSpecialStatusFromController(ControllerAccess& access, TSpecialStatus
 
 Outcome WriteSpecialStatusToController(ControllerAccess& access,
                                        const TSpecialStatusRecord& record) {
-    access.ReadLinkSettings();
-    access.host.ClearCancel();
     const int index = std::clamp<int>(record.Number, 1, SpecialStatusCount) - 1;
-    const Outcome outcome = RunRecordCommand(
-        access,
-        [&](Variant v) {
-            return WriteSpecialStatus(access.link, v, record, index, access.DeviceAddress,
-                                      access.linkParams);
-        },
-        true);
-    access.host.HideProgress();
-    access.resetPending = true;
-    access.ResetDeviceIfPending();
-    return outcome;
+    return WriteRecordAndOfferReset(access, [&](Variant v) {
+        return WriteSpecialStatus(access.link, v, record, index, access.DeviceAddress,
+                                  access.linkParams);
+    });
 }
 
 } // namespace zyl
