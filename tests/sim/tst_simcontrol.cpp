@@ -129,7 +129,7 @@ private slots:
         QVERIFY(commands.Execute("pacing off", T0).ok);
         QVERIFY(commands.Execute("baud 9600", T0).ok);
         QVERIFY(!link.pacing);
-        QCOMPARE(link.baud, 9600);
+        QCOMPARE(e.Baud(), 9600);
     }
 
     void dumpShowsStoredWireBytes() {

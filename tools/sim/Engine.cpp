@@ -47,6 +47,12 @@ std::optional<DateTime> ParseDateTime(std::string_view text) {
     return t;
 }
 
+std::string Describe(const LineSettings& line) {
+    return (line.baud > 0 ? std::to_string(line.baud) : std::string("non-standard-rate")) + " " +
+           std::to_string(line.dataBits) + static_cast<char>(line.parity) +
+           std::to_string(line.stopBits);
+}
+
 std::string FormatDateTime(const DateTime& t) {
     char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
@@ -55,7 +61,7 @@ std::string FormatDateTime(const DateTime& t) {
 }
 
 Engine::Engine(const EngineConfig& config, Clock::time_point now)
-    : address_(config.address), module_(config.module), mode_(config.mode),
+    : address_(config.address), baud_(config.baud), module_(config.module), mode_(config.mode),
       panelDelay_(config.panelDelay), framer_(config.gap) {
     memory_.SetSample(config.sample);
     SetClock(config.clock, now);
@@ -116,12 +122,14 @@ Bytes Engine::StatusReply(Clock::time_point now) const {
     return reply;
 }
 
-std::vector<Exchange> Engine::Receive(std::span<const std::uint8_t> bytes, Clock::time_point now) {
+std::vector<Exchange> Engine::Receive(std::span<const std::uint8_t> bytes, Clock::time_point now,
+                                      const std::optional<LineSettings>& line) {
     stats_.bytesIn += bytes.size();
     std::vector<Exchange> exchanges;
     for (Bytes& frame : framer_.Feed(bytes, now)) {
-        Bytes reply = Answer(frame, now);
-        exchanges.push_back({std::move(frame), std::move(reply)});
+        Bytes reply = Answer(frame, now, line);
+        const Engine* responder = reply.empty() ? nullptr : this;
+        exchanges.push_back({std::move(frame), std::move(reply), responder});
     }
     return exchanges;
 }
@@ -146,7 +154,8 @@ Bytes Engine::Reply(std::uint8_t letter, std::uint8_t code,
     return reply;
 }
 
-Bytes Engine::Answer(std::span<const std::uint8_t> frame, Clock::time_point now) {
+Bytes Engine::Answer(std::span<const std::uint8_t> frame, Clock::time_point now,
+                     const std::optional<LineSettings>& line) {
     ++stats_.frames;
     RequestKind kind{};
     if (frame.size() < 7 || !RequestKindOf(frame[1], frame[2], kind) ||
@@ -154,6 +163,14 @@ Bytes Engine::Answer(std::span<const std::uint8_t> frame, Clock::time_point now)
         return Reject("malformed frame " + ToHex(frame));
     if (frame[0] != address_) {
         ++stats_.otherAddress;
+        return {};
+    }
+    if (line && *line != Line()) {
+        // Not a refusal: the controller never made out a frame.
+        ++stats_.lineMismatch;
+        stats_.lastReject = "line set to " + Describe(*line) + ", controller " +
+                            std::to_string(address_) + " listens at " + Describe(Line());
+        if (onReject) onReject(stats_.lastReject);
         return {};
     }
 

@@ -6,7 +6,9 @@
 // taken over with a 7-byte acknowledgement; the controller's answer is kept and handed out by
 // every module collect ('F' 0x09) once the panel is ready, which it becomes the panel delay
 // after each submit. The status request ('F' 0x00) is answered by the module with 64 bytes.
-// Frames for other addresses, and frames that fail a check, get no reply.
+// Frames for other addresses, and frames that fail a check, get no reply. So do frames sent
+// with line settings other than the controller's (baud rate, 8 data bits, no parity, 2 stop
+// bits): on a real line the controller would only see framing garbage.
 
 #include "sim/Bytes.h"
 #include "sim/Faults.h"
@@ -42,8 +44,23 @@ struct DateTime {
 [[nodiscard]] std::optional<DateTime> ParseDateTime(std::string_view text);
 [[nodiscard]] std::string FormatDateTime(const DateTime& t);
 
+enum class Parity : char { None = 'N', Even = 'E', Odd = 'O', Mark = 'M', Space = 'S' };
+
+// The settings of a serial line: what the PC's port is set to, or what a controller listens at.
+struct LineSettings {
+    int baud = 19200; // 0 when the rate is not one of the standard ones
+    int dataBits = 8;
+    Parity parity = Parity::None;
+    int stopBits = 2;
+    friend bool operator==(const LineSettings&, const LineSettings&) = default;
+};
+
+// "19200 8N2".
+[[nodiscard]] std::string Describe(const LineSettings& line);
+
 struct EngineConfig {
     std::uint8_t address = 1;
+    int baud = 19200;   // the controller listens and answers at this rate, 8N2
     bool module = true; // a communication module is in front of the controller
     std::chrono::milliseconds panelDelay{50};
     std::uint8_t mode = 0; // status byte 22: 0 or 1 STOP, 2 or more running
@@ -56,6 +73,7 @@ struct Stats {
     std::uint64_t bytesIn = 0;
     std::uint64_t frames = 0;       // frames with a good checksum
     std::uint64_t otherAddress = 0; // of those, for another controller
+    std::uint64_t lineMismatch = 0; // of those, for this one but sent with other line settings
     std::uint64_t rejected = 0;     // of those, refused (no reply)
     std::uint64_t replies = 0;      // replies sent, damaged ones included
     std::uint64_t status = 0;
@@ -68,10 +86,13 @@ struct Stats {
     std::string lastReject;
 };
 
-// One request frame and what was sent back (empty: nothing).
+class Engine;
+
+// One request frame and what was sent back (empty: nothing), and by which controller.
 struct Exchange {
     Bytes request;
     Bytes reply;
+    const Engine* responder = nullptr;
 };
 
 class Engine {
@@ -80,11 +101,14 @@ public:
 
     Engine(const EngineConfig& config, Clock::time_point now);
 
-    // Takes bytes from the line; answers every complete frame found.
+    // Takes bytes from the line; answers every complete frame found. line: the settings the
+    // bytes were sent with; without them any settings are taken to match.
     [[nodiscard]] std::vector<Exchange> Receive(std::span<const std::uint8_t> bytes,
-                                                Clock::time_point now);
+                                                Clock::time_point now,
+                                                const std::optional<LineSettings>& line = {});
     // Answers one frame whose checksum has been checked; faults applied.
-    [[nodiscard]] Bytes Answer(std::span<const std::uint8_t> frame, Clock::time_point now);
+    [[nodiscard]] Bytes Answer(std::span<const std::uint8_t> frame, Clock::time_point now,
+                               const std::optional<LineSettings>& line = {});
 
     [[nodiscard]] Memory& memory() { return memory_; }
     [[nodiscard]] const Memory& memory() const { return memory_; }
@@ -94,6 +118,11 @@ public:
     void ResetStats() { stats_ = {}; }
 
     [[nodiscard]] std::uint8_t Address() const { return address_; }
+    // The rate the controller listens and answers at (9600 or 19200).
+    [[nodiscard]] int Baud() const { return baud_; }
+    void SetBaud(int baud) { baud_ = baud; }
+    // What the PC's port must be set to for this controller to hear it.
+    [[nodiscard]] LineSettings Line() const { return {baud_, 8, Parity::None, 2}; }
     [[nodiscard]] bool HasModule() const { return module_; }
     void SetMode(std::uint8_t mode) { mode_ = mode; }
     [[nodiscard]] std::uint8_t Mode() const { return mode_; }
@@ -109,7 +138,7 @@ public:
     bool SetStatusByte(int index, std::uint8_t value);
     [[nodiscard]] Bytes StatusReply(Clock::time_point now) const;
 
-    // Called with the reason whenever a frame for this controller is refused.
+    // Called with the reason whenever a frame for this controller is refused or not heard.
     std::function<void(const std::string&)> onReject;
 
 private:
@@ -131,6 +160,7 @@ private:
     Bytes Reject(const std::string& reason);
 
     std::uint8_t address_;
+    int baud_;
     bool module_;
     std::uint8_t mode_;
     std::chrono::milliseconds panelDelay_;

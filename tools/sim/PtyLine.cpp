@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -19,11 +20,28 @@ PtyLine::~PtyLine() {
     if (slave_ >= 0) ::close(slave_);
 }
 
-bool PtyLine::Open(int baud, std::string& error) {
+namespace {
+
+int Rate(speed_t speed) {
+    static constexpr std::pair<speed_t, int> rates[] = {
+        {B50, 50},         {B75, 75},         {B110, 110},       {B134, 134},
+        {B150, 150},       {B200, 200},       {B300, 300},       {B600, 600},
+        {B1200, 1200},     {B1800, 1800},     {B2400, 2400},     {B4800, 4800},
+        {B9600, 9600},     {B19200, 19200},   {B38400, 38400},   {B57600, 57600},
+        {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
+    for (const auto& [code, rate] : rates)
+        if (code == speed) return rate;
+    return 0;
+}
+
+} // namespace
+
+bool PtyLine::Open(std::string& error) {
     termios raw{};
     cfmakeraw(&raw);
     raw.c_cflag |= CREAD | CLOCAL;
-    cfsetspeed(&raw, baud == 9600 ? B9600 : B19200);
+    raw.c_cflag &= ~CSTOPB;
+    cfsetspeed(&raw, B9600);
     if (openpty(&master_, &slave_, nullptr, &raw, nullptr) != 0) {
         error = std::string("openpty: ") + std::strerror(errno);
         master_ = slave_ = -1;
@@ -72,13 +90,42 @@ void PtyLine::WriteNow(const std::uint8_t* data, std::size_t count) {
     }
 }
 
-void PtyLine::Send(const Bytes& reply, const LinkSettings& link) {
-    if (!link.pacing) {
+LineSettings PtyLine::Settings() const {
+    termios t{};
+    if (::tcgetattr(master_, &t) != 0) return {0, 0, Parity::None, 0};
+    LineSettings line;
+    line.baud = Rate(cfgetospeed(&t));
+    switch (t.c_cflag & CSIZE) {
+    case CS5:
+        line.dataBits = 5;
+        break;
+    case CS6:
+        line.dataBits = 6;
+        break;
+    case CS7:
+        line.dataBits = 7;
+        break;
+    default:
+        line.dataBits = 8;
+        break;
+    }
+    if (!(t.c_cflag & PARENB))
+        line.parity = Parity::None;
+    else if (t.c_cflag & CMSPAR)
+        line.parity = (t.c_cflag & PARODD) ? Parity::Mark : Parity::Space;
+    else
+        line.parity = (t.c_cflag & PARODD) ? Parity::Odd : Parity::Even;
+    line.stopBits = (t.c_cflag & CSTOPB) ? 2 : 1;
+    return line;
+}
+
+void PtyLine::Send(const Bytes& reply, int baud) {
+    if (baud <= 0) {
         WriteNow(reply.data(), reply.size());
         return;
     }
     using Clock = std::chrono::steady_clock;
-    const auto byteTime = std::chrono::nanoseconds(11'000'000'000LL / std::max(link.baud, 1));
+    const auto byteTime = std::chrono::nanoseconds(11'000'000'000LL / baud);
     const Clock::time_point start = Clock::now();
     std::size_t sent = 0;
     while (sent < reply.size()) {

@@ -103,11 +103,79 @@ bool ParseState(std::string_view text, Memory& memory, std::string& error) {
     return true;
 }
 
-bool SaveStateFile(const Memory& memory, const std::string& path, std::string& error) {
+std::string SerializeBusState(const std::vector<ControllerMemory>& controllers) {
+    if (controllers.size() == 1) return SerializeState(*controllers.front().memory);
+    std::string text(Header);
+    text += "\n";
+    for (const ControllerMemory& c : controllers) {
+        const std::string own = SerializeState(*c.memory);
+        text += "controller " + std::to_string(c.address) + "\n" + own.substr(Header.size() + 1);
+    }
+    return text;
+}
+
+bool ParseBusState(std::string_view text, const std::vector<ControllerMemory>& controllers,
+                   std::string& error) {
+    if (controllers.empty()) {
+        error = "no controller";
+        return false;
+    }
+    // Each controller's text keeps every line in its place, with the lines of the others left
+    // blank, so the line numbers of an error are those of the file.
+    std::vector<std::string> texts(controllers.size());
+    std::vector<bool> named(controllers.size(), false);
+    std::istringstream in{std::string(text)};
+    std::string line;
+    std::size_t current = 0;
+    bool headerSeen = false;
+    for (int number = 1; std::getline(in, line); ++number) {
+        std::string bare = line;
+        if (!bare.empty() && bare.back() == '\r') bare.pop_back();
+        const bool ignored = bare.empty() || bare[0] == '#';
+        std::istringstream words(bare);
+        std::string word;
+        words >> word;
+        if (headerSeen && word == "controller") {
+            long address = -1;
+            std::string rest;
+            std::size_t found = controllers.size();
+            if (words >> address && !(words >> rest))
+                for (std::size_t i = 0; i < controllers.size(); ++i)
+                    if (controllers[i].address == address) found = i;
+            const std::string where = "line " + std::to_string(number) + ": ";
+            if (found == controllers.size()) {
+                error = where + "'" + bare + "' names no controller of the bus";
+                return false;
+            }
+            if (named[found]) {
+                error = where + "controller " + std::to_string(address) + " named twice";
+                return false;
+            }
+            named[found] = true;
+            current = found;
+            line.clear();
+        }
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            texts[i] += (!headerSeen || i == current ? line : std::string()) + "\n";
+        if (!ignored) headerSeen = true;
+    }
+    std::vector<Memory> loaded;
+    for (std::size_t i = 0; i < controllers.size(); ++i) {
+        loaded.push_back(*controllers[i].memory);
+        if (!ParseState(texts[i], loaded.back(), error)) return false;
+    }
+    for (std::size_t i = 0; i < controllers.size(); ++i)
+        *controllers[i].memory = std::move(loaded[i]);
+    return true;
+}
+
+namespace {
+
+bool WriteThroughTemporary(const std::string& text, const std::string& path, std::string& error) {
     const std::string temporary = path + ".tmp";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << SerializeState(memory);
+        out << text;
         out.flush();
         if (!out) {
             error = "cannot write " + temporary;
@@ -122,15 +190,44 @@ bool SaveStateFile(const Memory& memory, const std::string& path, std::string& e
     return true;
 }
 
-bool LoadStateFile(Memory& memory, const std::string& path, std::string& error) {
+bool ReadWhole(const std::string& path, std::string& text, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "cannot read " + path;
         return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!ParseState(text.str(), memory, error)) {
+    std::ostringstream whole;
+    whole << in.rdbuf();
+    text = whole.str();
+    return true;
+}
+
+} // namespace
+
+bool SaveStateFile(const Memory& memory, const std::string& path, std::string& error) {
+    return WriteThroughTemporary(SerializeState(memory), path, error);
+}
+
+bool SaveBusStateFile(const std::vector<ControllerMemory>& controllers, const std::string& path,
+                      std::string& error) {
+    return WriteThroughTemporary(SerializeBusState(controllers), path, error);
+}
+
+bool LoadStateFile(Memory& memory, const std::string& path, std::string& error) {
+    std::string text;
+    if (!ReadWhole(path, text, error)) return false;
+    if (!ParseState(text, memory, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+bool LoadBusStateFile(const std::vector<ControllerMemory>& controllers, const std::string& path,
+                      std::string& error) {
+    std::string text;
+    if (!ReadWhole(path, text, error)) return false;
+    if (!ParseBusState(text, controllers, error)) {
         error = path + ": " + error;
         return false;
     }

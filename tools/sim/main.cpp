@@ -1,6 +1,7 @@
 // zyl200-sim: a simulated controller with its communication module on a pseudo-terminal.
 // Options and the control protocol are described in README.md beside this file.
 
+#include "sim/Bus.h"
 #include "sim/Commands.h"
 #include "sim/Engine.h"
 #include "sim/PtyLine.h"
@@ -14,6 +15,7 @@
 #include <ctime>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,8 +32,10 @@ using namespace zyl::sim;
 namespace {
 
 constexpr const char* Usage = R"(usage: zyl200-sim [options]
-  --address N              controller address 0-247 (default 1)
-  --baud 9600|19200        line speed for pacing (default 19200)
+  --address N[@BAUD],...   controller addresses 0-247 (default 1), each with its own memory;
+                           @9600 or @19200: the rate that one listens at
+  --baud 9600|19200        the rate the controllers listen at (default 19200), 8N2
+  --any-line               answer whatever the PC's port is set to
   --no-pacing              replies go out at once
   --mode run|stop|N        operating mode in the status reply (default stop)
   --panel-delay MS         panel ready this long after each module submit (default 50)
@@ -65,6 +69,7 @@ void OnSignal(int) {
 
 struct Options {
     EngineConfig engine;
+    std::vector<Station> stations{Station{}};
     LinkSettings link;
     std::optional<std::int16_t> version;
     std::optional<std::uint16_t> layoutMark;
@@ -112,14 +117,20 @@ bool Parse(int argc, char** argv, Options& o, bool& help) {
         if (arg == "--help" || arg == "-h") {
             help = true;
         } else if (arg == "--address") {
-            if (!(v = value()) || !Number(v, 0, 247, n)) return bad();
-            o.engine.address = static_cast<std::uint8_t>(n);
-            o.engine.sample.address = static_cast<std::uint8_t>(n);
+            if (!(v = value())) return bad();
+            std::string error;
+            auto stations = ParseStations(v, error);
+            if (!stations) {
+                std::cerr << "zyl200-sim: --address: " << error << "\n";
+                return false;
+            }
+            o.stations = std::move(*stations);
         } else if (arg == "--baud") {
             if (!(v = value()) || !Number(v, 9600, 19200, n) || (n != 9600 && n != 19200))
                 return bad();
-            o.link.baud = static_cast<int>(n);
-            o.engine.sample.fastBaud = n == 19200;
+            o.engine.baud = static_cast<int>(n);
+        } else if (arg == "--any-line") {
+            o.link.anyLine = true;
         } else if (arg == "--no-pacing") {
             o.link.pacing = false;
         } else if (arg == "--mode") {
@@ -240,6 +251,8 @@ void WriteAll(int fd, const std::string& text) {
 struct ControlClient {
     int fd;
     std::string input;
+    // Its own interpreter: the controller a client picked stays its own.
+    std::unique_ptr<ControlCommands> commands;
 };
 
 class Logger {
@@ -274,32 +287,48 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    Engine engine(options.engine, Engine::Clock::now());
+    Bus bus(options.engine, options.stations, Engine::Clock::now());
+    std::vector<ControllerMemory> memories;
+    for (std::size_t i = 0; i < bus.Size(); ++i)
+        memories.push_back({bus.At(i).Address(), &bus.At(i).memory()});
     if (!options.statePath.empty()) {
         struct stat st {};
         std::string error;
         if (::stat(options.statePath.c_str(), &st) == 0 &&
-            !LoadStateFile(engine.memory(), options.statePath, error)) {
+            !LoadBusStateFile(memories, options.statePath, error)) {
             std::cerr << "zyl200-sim: " << error << "\n";
             return 2;
         }
     }
-    if (options.version)
-        engine.memory().SetSetupWord(99, static_cast<std::uint16_t>(*options.version));
-    if (options.layoutMark) engine.memory().SetSetupWord(98, *options.layoutMark);
-    if (options.fault) engine.faults().SetRule(*options.fault);
-    engine.faults().SetLeadZero(options.leadZero);
+    for (std::size_t i = 0; i < bus.Size(); ++i) {
+        Engine& engine = bus.At(i);
+        if (options.version)
+            engine.memory().SetSetupWord(99, static_cast<std::uint16_t>(*options.version));
+        if (options.layoutMark) engine.memory().SetSetupWord(98, *options.layoutMark);
+        if (options.fault) engine.faults().SetRule(*options.fault);
+        engine.faults().SetLeadZero(options.leadZero);
+    }
 
     if (options.dumpSelector) {
-        ControlCommands commands(engine, options.link, options.statePath);
-        const auto result = commands.Execute("dump " + *options.dumpSelector, Engine::Clock::now());
-        std::cout << ControlCommands::Render(result);
-        return result.ok ? 0 : 1;
+        // The blocks as "dump" prints them; on a bus each controller's after its address.
+        ControlCommands commands(bus, options.link, options.statePath);
+        ControlCommands::Result all;
+        for (std::size_t i = 0; i < bus.Size() && all.ok; ++i) {
+            const std::string address = std::to_string(bus.At(i).Address());
+            auto result = commands.Execute(
+                "controller " + address + " dump " + *options.dumpSelector, Engine::Clock::now());
+            if (!result.ok) all = std::move(result);
+            if (!all.ok) break;
+            if (bus.Size() > 1) all.lines.push_back("controller " + address);
+            all.lines.insert(all.lines.end(), result.lines.begin(), result.lines.end());
+        }
+        std::cout << ControlCommands::Render(all);
+        return all.ok ? 0 : 1;
     }
 
     PtyLine line;
     std::string error;
-    if (!line.Open(options.link.baud, error)) {
+    if (!line.Open(error)) {
         std::cerr << "zyl200-sim: " << error << "\n";
         return 1;
     }
@@ -331,18 +360,23 @@ int main(int argc, char** argv) {
     if (!options.controlPath.empty() && listener < 0) return 1;
 
     Logger log(options.logPath, options.verbose);
-    engine.onReject = [&](const std::string& reason) {
-        log.Line('!', reason);
-        if (!options.quiet) std::cerr << "zyl200-sim: no reply: " << reason << "\n";
-    };
+    for (std::size_t i = 0; i < bus.Size(); ++i) {
+        // On a bus the reason says which controller kept quiet.
+        const std::string who =
+            bus.Size() > 1 ? "controller " + std::to_string(bus.At(i).Address()) + ": " : "";
+        bus.At(i).onReject = [&log, &options, who](const std::string& reason) {
+            log.Line('!', who + reason);
+            if (!options.quiet) std::cerr << "zyl200-sim: no reply: " << who << reason << "\n";
+        };
+    }
 
-    ControlCommands commands(engine, options.link, options.statePath);
+    ControlCommands stdinCommands(bus, options.link, options.statePath);
     std::vector<ControlClient> clients;
     std::string stdinBuffer;
     const bool watchStdin = options.stdinControl || options.stdinQuit;
     bool quit = false;
 
-    const auto runLine = [&](const std::string& text, int replyFd) {
+    const auto runLine = [&](ControlCommands& commands, const std::string& text, int replyFd) {
         const auto result = commands.Execute(text, Engine::Clock::now());
         WriteAll(replyFd, ControlCommands::Render(result));
         if (result.quit) quit = true;
@@ -363,10 +397,14 @@ int main(int argc, char** argv) {
         if (fds[0].revents & POLLIN) {
             Bytes bytes;
             line.ReadAvailable(bytes);
-            for (const Exchange& exchange : engine.Receive(bytes, Engine::Clock::now())) {
+            // The settings the PC's port has now, read once for the frames that came in.
+            std::optional<LineSettings> settings;
+            if (!options.link.anyLine && !bytes.empty()) settings = line.Settings();
+            for (const Exchange& exchange : bus.Receive(bytes, Engine::Clock::now(), settings)) {
                 log.Line('>', ToHex(exchange.request));
                 log.Line('<', exchange.reply.empty() ? "-" : ToHex(exchange.reply));
-                if (!exchange.reply.empty()) line.Send(exchange.reply, options.link);
+                if (exchange.responder)
+                    line.Send(exchange.reply, options.link.pacing ? exchange.responder->Baud() : 0);
             }
         } else if (fds[0].revents & (POLLHUP | POLLERR)) {
             ::usleep(10000);
@@ -382,7 +420,7 @@ int main(int argc, char** argv) {
                 for (std::size_t nl; (nl = stdinBuffer.find('\n')) != std::string::npos;) {
                     const std::string text = stdinBuffer.substr(0, nl);
                     stdinBuffer.erase(0, nl + 1);
-                    runLine(text, STDOUT_FILENO);
+                    runLine(stdinCommands, text, STDOUT_FILENO);
                 }
             }
         }
@@ -392,7 +430,10 @@ int main(int argc, char** argv) {
             if (fd >= 0) {
                 timeval timeout{2, 0};
                 ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-                clients.push_back({fd, {}});
+                clients.push_back(
+                    {fd,
+                     {},
+                     std::make_unique<ControlCommands>(bus, options.link, options.statePath)});
             }
         }
 
@@ -410,7 +451,7 @@ int main(int argc, char** argv) {
                 std::string text = clients[i].input.substr(0, nl);
                 clients[i].input.erase(0, nl + 1);
                 if (!text.empty() && text.back() == '\r') text.pop_back();
-                runLine(text, clients[i].fd);
+                runLine(*clients[i].commands, text, clients[i].fd);
             }
             if (clients[i].input.size() > 65536) {
                 ::close(clients[i].fd);
@@ -428,7 +469,7 @@ int main(int argc, char** argv) {
     int status = 0;
     if (!options.statePath.empty()) {
         std::string saveError;
-        if (!SaveStateFile(engine.memory(), options.statePath, saveError)) {
+        if (!SaveBusStateFile(memories, options.statePath, saveError)) {
             std::cerr << "zyl200-sim: " << saveError << "\n";
             status = 1;
         }
