@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QStringList>
+#include <QWidget>
 
 namespace zyl {
 
@@ -56,7 +57,51 @@ int GuiHost::AskYesNo(const std::string& text) {
     return zyl::AskYesNo(FromPcText(text));
 }
 
+OperationInputGuard::OperationInputGuard(const QWidget* progress,
+                                         const std::vector<const QWidget*>& allowed)
+    : progress_(progress), allowed_(allowed) {
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+OperationInputGuard::~OperationInputGuard() {
+    QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool OperationInputGuard::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+        break;
+    case QEvent::Close:
+        if (!event->spontaneous()) return false;
+        break;
+    default:
+        return false;
+    }
+    const auto* widget = qobject_cast<const QWidget*>(watched);
+    if (!widget) return false;
+    if (progress_ && widget->window() == progress_) return false;
+    for (const QWidget* allowed : allowed_)
+        if (widget == allowed || allowed->isAncestorOf(widget)) return false;
+    return true;
+}
+
+void GuiHost::AllowDuringOperations(const QWidget* widget) {
+    allowed_.push_back(widget);
+}
+
+void GuiHost::DisallowDuringOperations(const QWidget* widget) {
+    std::erase(allowed_, widget);
+}
+
 void GuiHost::ShowProgress(int position, int maximum, const std::string& text) {
+    const OperationInputGuard guard(progress_, allowed_);
     if (progress_)
         progress_->ShowProgress(position, maximum, FromPcText(text));
     else
@@ -76,6 +121,7 @@ void GuiHost::ClearCancel() {
 }
 
 void GuiHost::ProcessEvents() {
+    const OperationInputGuard guard(progress_, allowed_);
     QCoreApplication::processEvents();
 }
 

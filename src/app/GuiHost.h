@@ -6,15 +6,36 @@
 
 #include "core/Host.h"
 
+#include <QObject>
 #include <QString>
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+class QWidget;
 
 namespace zyl {
 
 class ProgressWindow;
+
+// While a controller operation lets events run, only the progress window (and the widgets
+// allowed, a transfer window's Stop) takes the user's input: clicks, keys and closing any
+// other window are dropped, so no second operation starts inside the first. Windows still
+// paint and timers still run.
+class OperationInputGuard : public QObject {
+public:
+    OperationInputGuard(const QWidget* progress, const std::vector<const QWidget*>& allowed);
+    ~OperationInputGuard() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    const QWidget* progress_;
+    const std::vector<const QWidget*>& allowed_;
+};
 
 class GuiHost : public Host {
 public:
@@ -22,6 +43,7 @@ public:
     explicit GuiHost(ProgressWindow* progress = nullptr) : progress_(progress) {}
     void SetProgressWindow(ProgressWindow* progress) { progress_ = progress; }
 
+    using Host::ShowMessageBox;
     void ShowMessageBox(const std::string& text) override;
     int AskYesNo(const std::string& text) override;
     void ShowProgress(int position, int maximum, const std::string& text) override;
@@ -29,11 +51,15 @@ public:
     bool CancelRequested() override;
     void ClearCancel() override;
     void ProcessEvents() override;
+    // A widget that takes input while an operation runs (a transfer window's Stop button).
+    void AllowDuringOperations(const QWidget* widget);
+    void DisallowDuringOperations(const QWidget* widget);
     std::optional<std::string> ChooseOpenFile(const FileDialogSpec& dialog) override;
     std::optional<std::string> ChooseSaveFile(const FileDialogSpec& dialog) override;
 
 private:
     ProgressWindow* progress_;
+    std::vector<const QWidget*> allowed_;
 };
 
 // A text in PC code page 1250 as a QString.

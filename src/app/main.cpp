@@ -15,6 +15,7 @@
 #include "project/IniFile.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -28,6 +29,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStatusBar>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -44,6 +46,7 @@ const QColor EditorButtonFace(46, 78, 116);
 const QColor ResultOk(0, 255, 0);
 const QColor ResultError(255, 0, 0);
 const QColor ResultBackground(24, 28, 34);
+const QColor ResultBusy(200, 200, 200);
 const QColor ModifiedColour(200, 90, 0);
 
 struct EditorButtonSpec {
@@ -254,6 +257,10 @@ void TForm1::BuildControls() {
     layout->addWidget(relayGroup);
 
     connect(moduleBox_, &QCheckBox::toggled, this, [this] { ModuleBoxChanged(); });
+    // A result belongs to the link settings it was found with.
+    connect(portBox_, &QComboBox::currentIndexChanged, this, [this] { ClearConnectionResult(); });
+    connect(baudBox_, &QComboBox::currentIndexChanged, this, [this] { ClearConnectionResult(); });
+    connect(addressEdit_, &QSpinBox::valueChanged, this, [this] { ClearConnectionResult(); });
     connect(codePageBox_, &QComboBox::currentIndexChanged, this,
             [this](int index) { CodePageChanged(index); });
     connect(connectionButton_, &QPushButton::clicked, this,
@@ -381,14 +388,33 @@ void TForm1::CodePageChanged(int index) {
 }
 
 void TForm1::ConnectionTest() {
-    resultLabel_->hide();
-    resultLabel_->parentWidget()->repaint(resultLabel_->geometry());
+    // Busy while the test waits; the window keeps painting, other input is held off.
+    resultLabel_->setText(QStringLiteral("..."));
+    QPalette busy = resultLabel_->palette();
+    busy.setColor(QPalette::WindowText, ResultBusy);
+    resultLabel_->setPalette(busy);
+    resultLabel_->setToolTip({});
+    resultLabel_->show();
+    connectionButton_->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
     const bool ok = context_.access.ConnectionTest();
+    QApplication::restoreOverrideCursor();
+    connectionButton_->setEnabled(true);
     resultLabel_->setText(ok ? QStringLiteral("OK") : QStringLiteral("ERR"));
     QPalette palette = resultLabel_->palette();
     palette.setColor(QPalette::WindowText, ok ? ResultOk : ResultError);
     resultLabel_->setPalette(palette);
-    resultLabel_->show();
+    const QString cause =
+        ok ? QString() : QString::fromStdString(PcToUtf8(1250, context_.link.FailureCause()));
+    resultLabel_->setToolTip(cause);
+    statusBar()->showMessage(ok ? QStringLiteral("The controller answered")
+                                : QStringLiteral("No communication: ") + cause);
+}
+
+void TForm1::ClearConnectionResult() {
+    resultLabel_->hide();
+    resultLabel_->setToolTip({});
+    statusBar()->clearMessage();
 }
 
 void TForm1::DeviceReset() {

@@ -93,6 +93,8 @@ private:
     void ModuleBoxChanged();
     void CodePageChanged(int index);
     void ConnectionTest();
+    // Hides the OK/ERR box and its cause.
+    void ClearConnectionResult();
     void DeviceReset();
     void WriteClosingSettingsFile();
     void SaveLinkControls();

@@ -7,7 +7,18 @@
 
 namespace zyl {
 
+void ControllerAccess::ReportNoCommunication() {
+    host.ShowMessageBox(MsgNoCommunication, link.FailureCause());
+}
+
+Outcome ControllerAccess::Failed(bool report) {
+    if (link.Cancelled()) return Outcome::Cancelled;
+    if (report) ReportNoCommunication();
+    return Outcome::NoCommunication;
+}
+
 void ControllerAccess::ReadLinkSettings() {
+    host.ClearCancel();
     DeviceAddress = static_cast<std::uint8_t>(controls.AddressValue());
     linkParams.PortIndex = controls.PortItemIndex();
     linkParams.BaudCode = controls.BaudItemIndex() == 1 ? 8 : 6;
@@ -15,17 +26,22 @@ void ControllerAccess::ReadLinkSettings() {
 
 PanelWaitOutcome ControllerAccess::PanelWait(bool withCancelChecks) {
     using Clock = std::chrono::system_clock;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (!link.Pause(100)) return PanelWaitOutcome::Cancelled;
     host.ProcessEvents();
     const auto start = Clock::now();
     if (withCancelChecks && host.CancelRequested()) return PanelWaitOutcome::Cancelled;
     const auto limit = std::chrono::seconds(settings.WaitForPanel);
     for (;;) {
-        if (Clock::now() - start >= limit) return PanelWaitOutcome::NotReady;
+        if (Clock::now() - start >= limit) {
+            link.SetFailureCause("the panel did not report ready within " +
+                                 std::to_string(settings.WaitForPanel) + " s");
+            return PanelWaitOutcome::NotReady;
+        }
         host.ProcessEvents();
         TControllerStatus status{};
         const int result = ReadModuleStatus(link, status, DeviceAddress, linkParams);
         if (result == LinkOk && status.PanelReady) return PanelWaitOutcome::Ready;
+        if (link.Cancelled()) return PanelWaitOutcome::Cancelled;
         if (result == LinkOk) host.ProcessEvents();
         if (withCancelChecks && host.CancelRequested()) return PanelWaitOutcome::Cancelled;
     }
@@ -78,11 +94,11 @@ bool ControllerAccess::ReadControllerSetup(TSetupBlock& setup) {
         if (ReadSetupParametersSubmit(link, DeviceAddress, linkParams) != LinkOk ||
             PanelWait() != PanelWaitOutcome::Ready ||
             ReadSetupParametersCollect(link, setup, DeviceAddress, linkParams) != LinkOk) {
-            host.ShowMessageBox(MsgNoCommunication);
+            (void)Failed(true);
             return false;
         }
     } else if (ReadSetupParameters(link, setup, DeviceAddress, linkParams) != LinkOk) {
-        host.ShowMessageBox(MsgNoCommunication);
+        (void)Failed(true);
         return false;
     }
     programBlockCount = ProgramBlockCountFor(setup);

@@ -5,6 +5,7 @@
 // and the setup read that gives the program block count.
 
 #include "core/Host.h"
+#include "core/Outcome.h"
 #include "core/Settings.h"
 #include "link/Komunikacja.h"
 #include "project/Records.h"
@@ -35,9 +36,19 @@ enum class PanelWaitOutcome { Ready, NotReady, Cancelled };
 
 class ControllerAccess {
 public:
+    // Hands the link a wait hook that lets the host's events run and ends a wait when the
+    // host's cancel request is set.
     ControllerAccess(TFkomunikacja& link, Host& host, LinkControls& controls, AppSettings& settings)
         : link(link), host(host), controls(controls), settings(settings),
-          programBlockCount(settings.ileBlokProgram) {}
+          programBlockCount(settings.ileBlokProgram) {
+        link.SetWaitHook([&host] {
+            host.ProcessEvents();
+            return !host.CancelRequested();
+        });
+    }
+    ~ControllerAccess() { link.SetWaitHook({}); }
+    ControllerAccess(const ControllerAccess&) = delete;
+    ControllerAccess& operator=(const ControllerAccess&) = delete;
 
     TFkomunikacja& link;
     Host& host;
@@ -51,8 +62,15 @@ public:
     std::uint8_t DeviceAddress = 1;
     TLinkParams linkParams;
 
-    // Copies the main window's address, port and baud into DeviceAddress and linkParams.
+    // Copies the main window's address, port and baud into DeviceAddress and linkParams. An
+    // operation begins here, so a cancel request left from an earlier one is cleared.
     void ReadLinkSettings();
+
+    // "No communication" with the cause the link or the panel wait found, on a second line.
+    void ReportNoCommunication();
+    // How a failed command ends an operation: Cancelled, in silence, when the user's cancel
+    // ended its wait; else NoCommunication, reported when report is true.
+    [[nodiscard]] Outcome Failed(bool report);
 
     // Polls the module status until the panel reports ready or WaitForPanel seconds pass.
     // With cancel checks, the progress window's cancel request ends it as Cancelled (checked

@@ -26,6 +26,11 @@ public:
 
     // Modal one-line message with an OK button; returns when it was closed.
     virtual void ShowMessageBox(const std::string& text) = 0;
+    // The same message with its cause on a second line ("No communication", then "no reply
+    // from address 5 at 19200 baud"); without a cause it is the one-line message.
+    virtual void ShowMessageBox(const std::string& text, const std::string& cause) {
+        ShowMessageBox(cause.empty() ? text : text + "\n" + cause);
+    }
     // Modal Yes/No question: AnswerYes (6) or AnswerNo (7); any other way of closing is No.
     virtual int AskYesNo(const std::string& text) = 0;
 

@@ -42,10 +42,7 @@ struct CommandMessages {
 inline Outcome RunModuleSequence(ControllerAccess& access, const std::function<int(Variant)>& send,
                                  CommandMessages messages,
                                  const std::function<void()>& onStep = {}) {
-    if (send(Variant::Submit) != LinkOk) {
-        if (messages.failure) access.host.ShowMessageBox(MsgNoCommunication);
-        return Outcome::NoCommunication;
-    }
+    if (send(Variant::Submit) != LinkOk) return access.Failed(messages.failure);
     if (onStep) onStep();
     switch (access.PanelWait(true)) {
     case PanelWaitOutcome::Ready:
@@ -53,14 +50,11 @@ inline Outcome RunModuleSequence(ControllerAccess& access, const std::function<i
     case PanelWaitOutcome::Cancelled:
         return Outcome::Cancelled;
     case PanelWaitOutcome::NotReady:
-        if (messages.notReady) access.host.ShowMessageBox(MsgNoCommunication);
+        if (messages.notReady) access.ReportNoCommunication();
         return Outcome::NoCommunication;
     }
     if (onStep) onStep();
-    if (send(Variant::Collect) != LinkOk) {
-        if (messages.failure) access.host.ShowMessageBox(MsgNoCommunication);
-        return Outcome::NoCommunication;
-    }
+    if (send(Variant::Collect) != LinkOk) return access.Failed(messages.failure);
     return Outcome::Ok;
 }
 
@@ -68,10 +62,7 @@ namespace detail {
 
 // Sends one packet as a direct request, then lets events run and looks at the cancel request.
 inline Outcome DirectPacket(ControllerAccess& access, const std::function<int()>& send) {
-    if (send() != LinkOk) {
-        access.host.ShowMessageBox(MsgNoCommunication);
-        return Outcome::NoCommunication;
-    }
+    if (send() != LinkOk) return access.Failed(true);
     access.host.ProcessEvents();
     return access.host.CancelRequested() ? Outcome::Cancelled : Outcome::Ok;
 }

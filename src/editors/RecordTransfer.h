@@ -27,8 +27,7 @@ inline Outcome RunRecordCommand(ControllerAccess& access, const std::function<in
     host.ShowProgress(step, RecordTransferSteps, "");
     Outcome outcome;
     if (!access.moduleMode) {
-        outcome = send(Variant::Direct) == LinkOk ? Outcome::Ok : Outcome::NoCommunication;
-        if (outcome != Outcome::Ok && messages.failure) host.ShowMessageBox(MsgNoCommunication);
+        outcome = send(Variant::Direct) == LinkOk ? Outcome::Ok : access.Failed(messages.failure);
     } else if (write && access.ControllerRunning()) {
         host.ShowMessageBox(MsgStopMode);
         outcome = Outcome::NotStopped;

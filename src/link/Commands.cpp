@@ -56,7 +56,7 @@ int RunSingle(TFkomunikacja& link, Variant variant, const InnerRequest& request,
     link.ApplyTimeoutConstant();
     Reply reply;
     const int result = RunCommandOnce(link, request, variant, address, params, reply);
-    PreciseDelay(CommandRetryPauseMs);
+    (void)link.Pause(CommandRetryPauseMs);
     return result;
 }
 
@@ -84,12 +84,17 @@ int RunCommandOnce(TFkomunikacja& link, const InnerRequest& request, Variant var
     if (result != LinkOk) return result;
 
     if (variant == Variant::Submit) {
-        if (command.read && (reply[1] != 'G' || reply[2] != 0x09)) return LinkUnexpectedReply;
+        if (command.read && (reply[1] != 'G' || reply[2] != 0x09)) {
+            link.SetFailureCause("the communication module did not take the request over");
+            return LinkUnexpectedReply;
+        }
         return LinkOk;
     }
     if (command.echoesNumber && (reply.size() <= ReplyHeaderSize || request.payload.empty() ||
-                                 reply[ReplyHeaderSize] != request.payload[0]))
+                                 reply[ReplyHeaderSize] != request.payload[0])) {
+        link.SetFailureCause("the reply is for another group or part than the one asked for");
         return LinkUnexpectedReply;
+    }
     return LinkOk;
 }
 

@@ -50,13 +50,14 @@ inline constexpr int CommandAttempts = 3;
 inline constexpr int CommandRetryPauseMs = 100;
 
 // The retry wrapper around any attempt returning a link result code.
+// A cancelled exchange or pause ends it at once.
 template <class Attempt> int RetryCommand(TFkomunikacja& link, Attempt&& attempt) {
     link.ApplyTimeoutConstant();
     int result = LinkOk;
     for (int i = 0; i < CommandAttempts; ++i) {
         result = attempt();
-        if (result == LinkOk) break;
-        PreciseDelay(CommandRetryPauseMs);
+        if (result == LinkOk || link.Cancelled()) break;
+        if (!link.Pause(CommandRetryPauseMs)) break;
     }
     return result;
 }

@@ -50,6 +50,52 @@ std::string PortNameFor(TLinkParams params) {
 
 TFkomunikacja::TFkomunikacja(SerialPort& port) : port_(port), driverRts_(port.DriverTogglesRts()) {}
 
+bool TFkomunikacja::Pause(int milliseconds) {
+    cancelled_ = false;
+    if (!waitHook_) {
+        PreciseDelay(milliseconds);
+        return true;
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        const auto left = deadline - Clock::now();
+        if (left <= Clock::duration::zero()) return true;
+        std::this_thread::sleep_for(std::min<Clock::duration>(left, std::chrono::milliseconds(20)));
+        if (!waitHook_()) {
+            cancelled_ = true;
+            return false;
+        }
+    }
+}
+
+std::string TFkomunikacja::CauseOf(int result, std::span<const std::uint8_t> request,
+                                   std::span<const std::uint8_t> reply, std::size_t expectedLength,
+                                   int baud) const {
+    const std::string address = request.empty() ? "?" : std::to_string(request[0]);
+    switch (result) {
+    case LinkPortError: {
+        const std::string why = port_.ErrorText();
+        return why.empty() ? "the port " + port_.Name() + " cannot be used" : why;
+    }
+    case LinkIncompleteWrite:
+        return "the request could not be written completely to " + port_.Name();
+    case LinkWrongLength:
+        return "replies of the wrong length (" + std::to_string(reply.size()) +
+               " bytes instead of " + std::to_string(expectedLength) + ")";
+    case LinkChecksumError:
+        return "replies with a bad checksum (wrong baud rate or noise on the line)";
+    case LinkNoReply:
+        if (cancelled_) return "cancelled";
+        return "no reply from address " + address + " at " + std::to_string(baud) + " baud";
+    case LinkWrongAddress:
+        return "a reply from another address (" + std::to_string(reply.empty() ? 0 : reply[0]) +
+               " answered)";
+    default:
+        return {};
+    }
+}
+
 void TFkomunikacja::ApplyTimeoutConstant() {
     port_.SetReadTimeoutConstant(tuning_.timeoutStand);
 }
@@ -80,14 +126,21 @@ long TFkomunikacja::WriteRequest(std::span<const std::uint8_t> request) {
 int TFkomunikacja::ExchangeFrame(std::span<const std::uint8_t> request, std::size_t expectedLength,
                                  TLinkParams params, std::vector<std::uint8_t>& reply) {
     reply.clear();
+    cancelled_ = false;
     SleepMs(10);
-    if (expectedLength < 4) return LinkExpectedTooShort;
+    if (expectedLength < 4) {
+        failureCause_ = "a reply shorter than 4 bytes cannot be checked";
+        return LinkExpectedTooShort;
+    }
 
     const std::string name = PortNameFor(params);
     const int baud = BaudRateForCode(params.BaudCode);
     if (port_.IsOpen() && (port_.Name() != name || port_.Baud() != baud)) port_.Close();
     if (!port_.IsOpen()) {
-        if (baud == 0 || !port_.Open(name, baud)) return LinkPortError;
+        if (baud == 0 || !port_.Open(name, baud)) {
+            failureCause_ = CauseOf(LinkPortError, request, reply, expectedLength, baud);
+            return LinkPortError;
+        }
         // Whether the driver switches RTS is known once the port is open.
         driverRts_ = port_.DriverTogglesRts();
     }
@@ -100,16 +153,22 @@ int TFkomunikacja::ExchangeFrame(std::span<const std::uint8_t> request, std::siz
     if (written < 0) {
         portFailed = true;
     } else if (static_cast<std::size_t>(written) != request.size()) {
+        failureCause_ = CauseOf(LinkIncompleteWrite, request, reply, expectedLength, baud);
         return LinkIncompleteWrite;
     }
 
     const bool minusOffset = params.PortIndex >= 0 && params.PortIndex < 16 &&
                              tuning_.MinusOffset[static_cast<std::size_t>(params.PortIndex) + 1];
+    const auto idle = [this] {
+        if (!waitHook_ || waitHook_()) return true;
+        cancelled_ = true;
+        return false;
+    };
     if (minusOffset) {
-        reply = port_.Read(expectedLength + 1);
+        reply = port_.ReadWhileIdle(expectedLength + 1, idle);
         if (reply.size() == expectedLength + 1 && reply.front() == 0x00) reply.erase(reply.begin());
     } else {
-        reply = port_.Read(expectedLength);
+        reply = port_.ReadWhileIdle(expectedLength, idle);
     }
 
     if (reply.size() != expectedLength)
@@ -119,6 +178,8 @@ int TFkomunikacja::ExchangeFrame(std::span<const std::uint8_t> request, std::siz
     else if (reply[0] != request[0])
         result = LinkWrongAddress;
     if (portFailed) result = LinkPortError;
+    if (cancelled_ && result != LinkOk) result = LinkNoReply;
+    if (result != LinkOk) failureCause_ = CauseOf(result, request, reply, expectedLength, baud);
 
     if (logEnabled_) LogExchange(request, reply, result);
     return result;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -39,6 +40,23 @@ public:
                                     std::size_t expectedLength, TLinkParams params,
                                     std::vector<std::uint8_t>& reply);
 
+    // Called at least every 20 ms while an exchange waits for its reply and during the pauses
+    // between attempts (the windows keep painting, a Cancel click is taken); when it returns
+    // false the wait ends at once and the exchange counts as cancelled.
+    using WaitHook = std::function<bool()>;
+    void SetWaitHook(WaitHook hook) { waitHook_ = std::move(hook); }
+    // True when the last exchange or pause ended because the wait hook asked for it.
+    [[nodiscard]] bool Cancelled() const { return cancelled_; }
+    // Waits the given time, calling the wait hook in slices; false when it was cancelled.
+    // Without a hook the wait is PreciseDelay's.
+    bool Pause(int milliseconds);
+
+    // What the last failed exchange showed, in words: "no reply from address 5 at 19200
+    // baud", "replies with a bad checksum (...)", the port's own reason. Commands and
+    // procedures may set a better one.
+    [[nodiscard]] const std::string& FailureCause() const { return failureCause_; }
+    void SetFailureCause(std::string cause) { failureCause_ = std::move(cause); }
+
     void SetTuning(const LinkTuning& tuning) { tuning_ = tuning; }
     [[nodiscard]] const LinkTuning& Tuning() const { return tuning_; }
     // Sets the port's read-timeout constant (what the retry wrapper does before a command).
@@ -62,12 +80,18 @@ public:
 
 private:
     [[nodiscard]] long WriteRequest(std::span<const std::uint8_t> request);
+    [[nodiscard]] std::string CauseOf(int result, std::span<const std::uint8_t> request,
+                                      std::span<const std::uint8_t> reply,
+                                      std::size_t expectedLength, int baud) const;
 
     SerialPort& port_;
     LinkTuning tuning_;
     bool driverRts_ = false;
     bool logEnabled_ = false;
     std::string logFolder_;
+    WaitHook waitHook_;
+    bool cancelled_ = false;
+    std::string failureCause_;
 };
 
 // Port name for a link: "COM" followed by PortIndex + 1.

@@ -12,7 +12,12 @@
 #define NOMINMAX
 #include <windows.h>
 #else
+#include <cerrno>
+#include <cstring>
+#include <grp.h>
+#include <sys/stat.h>
 #include <termios.h>
+#include <unistd.h>
 #endif
 #ifdef __linux__
 #include <linux/serial.h>
@@ -30,6 +35,7 @@ constexpr bool PlatformDriverRts = false;
 #endif
 
 constexpr qint64 ReadBufferSize = 4096;
+constexpr int IdleSliceMs = 20;
 
 qint64 WriteTimeout(qint64 bytes) {
     return bytes * 100 + 1000;
@@ -68,13 +74,22 @@ bool QtSerialPort::Open(const std::string& name, int baud) {
     modemLinesMissing_ = false;
     driverRts_ = PlatformDriverRts;
     device_ = DeviceForPort(ports_, name);
-    if (device_.empty() || baud <= 0) return false;
+    errorText_.clear();
+    if (device_.empty() || baud <= 0) {
+        errorText_ = "no device for " + name;
+        return false;
+    }
+    if (std::string why = WhyNotASerialDevice(); !why.empty()) {
+        errorText_ = why;
+        return false;
+    }
 
     port_.setPortName(QString::fromStdString(device_));
     port_.setReadBufferSize(ReadBufferSize);
     if (!port_.setBaudRate(baud) || !port_.setDataBits(QSerialPort::Data8) ||
         !port_.setParity(QSerialPort::NoParity) || !port_.setStopBits(QSerialPort::TwoStop) ||
         !port_.setFlowControl(QSerialPort::NoFlowControl) || !port_.open(QIODevice::ReadWrite)) {
+        errorText_ = DescribeOpenFailure();
         port_.clearError();
         return false;
     }
@@ -85,6 +100,7 @@ bool QtSerialPort::Open(const std::string& name, int baud) {
     if (ok && !driverRts_) ok = ModemLineSet(port_.setRequestToSend(false));
     ok = ok && port_.clear();
     if (!ok) {
+        errorText_ = DescribePortError();
         Close();
         driverRts_ = PlatformDriverRts;
         return false;
@@ -178,6 +194,11 @@ void QtSerialPort::Drain() {
 }
 
 std::vector<std::uint8_t> QtSerialPort::Read(std::size_t n) {
+    return ReadWhileIdle(n, {});
+}
+
+std::vector<std::uint8_t> QtSerialPort::ReadWhileIdle(std::size_t n,
+                                                      const std::function<bool()>& idle) {
     std::vector<std::uint8_t> bytes;
     if (!port_.isOpen() || n == 0) return bytes;
     const qint64 wanted = static_cast<qint64>(n);
@@ -194,13 +215,82 @@ std::vector<std::uint8_t> QtSerialPort::Read(std::size_t n) {
             if (got < 0) break;
         }
         if (bytes.size() >= n || deadline.hasExpired()) break;
-        if (!port_.waitForReadyRead(Remaining(deadline))) {
-            if (port_.bytesAvailable() == 0) break;
+        // With an idle call the wait goes in slices, so that the caller can keep its window
+        // alive and end the read.
+        const int wait = idle ? std::min(Remaining(deadline), IdleSliceMs) : Remaining(deadline);
+        if (!port_.waitForReadyRead(wait) && port_.bytesAvailable() == 0) {
+            if (IsPortFault(port_.error())) {
+                errorText_ = DescribePortError();
+                break;
+            }
+            if (!idle || deadline.hasExpired()) break;
         }
+        if (idle && !idle()) break;
     }
     port_.clearError();
     return bytes;
 }
+
+std::string QtSerialPort::Where() const {
+    return name_ == device_ ? device_ : name_ + " (" + device_ + ")";
+}
+
+std::string QtSerialPort::DescribePortError() const {
+    return "the port " + Where() + " failed: " + port_.errorString().toStdString();
+}
+
+#ifndef _WIN32
+
+std::string QtSerialPort::WhyNotASerialDevice() const {
+    struct stat st {};
+    if (::stat(device_.c_str(), &st) != 0) {
+        if (errno == ENOENT) return "the device " + Where() + " does not exist";
+        return "the device " + Where() + " cannot be reached: " + std::strerror(errno);
+    }
+    if (S_ISDIR(st.st_mode)) return Where() + " is a folder, not a serial port";
+    if (!S_ISCHR(st.st_mode)) return Where() + " is not a serial port";
+    if (::access(device_.c_str(), R_OK | W_OK) != 0 && errno == EACCES) {
+        std::string why = "permission denied on " + Where();
+        if (const group* g = ::getgrgid(st.st_gid))
+            why += " (the user must be in the group " + std::string(g->gr_name) +
+                   " that owns the device)";
+        return why;
+    }
+    return {};
+}
+
+std::string QtSerialPort::DescribeOpenFailure() const {
+    switch (port_.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return "the device " + Where() + " does not exist";
+    case QSerialPort::PermissionError:
+        // The device may be opened (checked before): someone holds it.
+        return "the port " + Where() + " is held by another program";
+    case QSerialPort::UnsupportedOperationError:
+        return Where() + " is not a serial port";
+    default:
+        return "the port " + Where() + " cannot be opened: " + port_.errorString().toStdString();
+    }
+}
+
+#else
+
+std::string QtSerialPort::WhyNotASerialDevice() const {
+    return {};
+}
+
+std::string QtSerialPort::DescribeOpenFailure() const {
+    switch (port_.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return "the port " + Where() + " does not exist";
+    case QSerialPort::PermissionError:
+        return "the port " + Where() + " is held by another program";
+    default:
+        return "the port " + Where() + " cannot be opened: " + port_.errorString().toStdString();
+    }
+}
+
+#endif
 
 #ifdef __linux__
 

@@ -17,6 +17,7 @@
 
 #include <QSerialPort>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -51,6 +52,11 @@ public:
     void Drain() override;
 
     std::vector<std::uint8_t> Read(std::size_t n) override;
+    // Waits in slices of 20 ms, calling idle between them; ends early when idle says so.
+    std::vector<std::uint8_t> ReadWhileIdle(std::size_t n,
+                                            const std::function<bool()>& idle) override;
+    // Why the last open failed, or how the port failed during a read.
+    [[nodiscard]] std::string ErrorText() const override { return errorText_; }
     // Default 2000 ms until the transport sets its own.
     void SetReadTimeoutConstant(int milliseconds) override { readTimeoutConstant_ = milliseconds; }
     [[nodiscard]] int ReadTimeoutConstant() const { return readTimeoutConstant_; }
@@ -63,6 +69,14 @@ public:
 private:
     struct DriverRtsState;
 
+    // "COM3 (/dev/ttyUSB0)", or the device alone when it was named directly.
+    [[nodiscard]] std::string Where() const;
+    // Why the device cannot be a serial port we may open (missing, a folder or file, no
+    // permission with the group to join); empty when nothing speaks against it.
+    [[nodiscard]] std::string WhyNotASerialDevice() const;
+    [[nodiscard]] std::string DescribeOpenFailure() const;
+    [[nodiscard]] std::string DescribePortError() const;
+
     // Interprets the result of setting DTR or RTS; an unsupported line counts as done.
     bool ModemLineSet(bool ok);
     bool EnableDriverRts();
@@ -72,6 +86,7 @@ private:
     std::map<int, std::string> ports_;
     std::string name_;
     std::string device_;
+    std::string errorText_;
     int baud_ = 0;
     int readTimeoutConstant_ = 2000;
     bool driverRts_;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -48,6 +49,16 @@ public:
     // read-timeout constant have passed since the call began; a failing read returns what
     // had arrived.
     virtual std::vector<std::uint8_t> Read(std::size_t n) = 0;
+    // The same read, calling idle at least every 20 ms while it waits; when idle returns false
+    // the read ends at once with what had arrived. A backend that cannot wait in slices reads
+    // as Read does.
+    virtual std::vector<std::uint8_t> ReadWhileIdle(std::size_t n,
+                                                    const std::function<bool()>& idle) {
+        (void)idle;
+        return Read(n);
+    }
+    // Why the last open failed or the port failed, in words; empty when unknown.
+    [[nodiscard]] virtual std::string ErrorText() const { return {}; }
     virtual void SetReadTimeoutConstant(int milliseconds) = 0;
 };
 

@@ -23,8 +23,7 @@ Outcome ReadSetupFromController(ControllerAccess& access, TSetupBlock& working) 
     }
     if (!ok) {
         host.HideProgress();
-        host.ShowMessageBox(MsgNoCommunication);
-        return Outcome::NoCommunication;
+        return access.Failed(true);
     }
     host.ShowProgress(3, 3, "");
     host.HideProgress();
@@ -44,9 +43,10 @@ Outcome SendSetupToController(ControllerAccess& access, const TSetupBlock& setup
              access.PanelWait() == PanelWaitOutcome::Ready &&
              CollectAck(access.link, 4, access.DeviceAddress, access.linkParams) == LinkOk;
     }
-    access.host.ShowMessageBox(ok ? MsgOperationCompleted : MsgNoCommunication);
+    const Outcome outcome = ok ? Outcome::Ok : access.Failed(true);
+    if (ok) access.host.ShowMessageBox(MsgOperationCompleted);
     access.OfferResetAfterWrite();
-    return ok ? Outcome::Ok : Outcome::NoCommunication;
+    return outcome;
 }
 
 } // namespace zyl

@@ -301,9 +301,13 @@ private slots:
         QTest::addColumn<bool>("panelReady");
         QTest::addColumn<QString>("err");
         QTest::newRow("panel never ready")
-            << 6 << false << "Reset device? No\nNo communication\n0 of 6 relay groups written\n";
+            << 6 << false
+            << "Reset device? No\nNo communication\nthe panel did not report ready within 1 s\n"
+               "0 of 6 relay groups written\n";
         QTest::newRow("controller gone after the first group")
-            << 1 << true << "No communication\n1 of 6 relay groups written\nReset device? No\n";
+            << 1 << true
+            << "No communication\nno reply from address 1 at 9600 baud\n"
+               "1 of 6 relay groups written\nReset device? No\n";
     }
     void failedModuleWriteSaysHowFarItGot() {
         QFETCH(int, answeredGroups);

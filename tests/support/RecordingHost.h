@@ -16,6 +16,7 @@ namespace zyl::test {
 class RecordingHost : public Host {
 public:
     std::vector<std::string> messages;
+    std::vector<std::string> causes; // the second line of each message, empty when none
     std::vector<std::string> questions;
     std::deque<int> answers; // for AskYesNo; No when empty
     std::deque<std::optional<std::string>> openChoices;
@@ -33,7 +34,11 @@ public:
     // Called on every ProcessEvents and ShowProgress (e.g. to press Cancel at some point).
     std::function<void(RecordingHost&)> onEvents;
 
-    void ShowMessageBox(const std::string& text) override { messages.push_back(text); }
+    void ShowMessageBox(const std::string& text) override { ShowMessageBox(text, ""); }
+    void ShowMessageBox(const std::string& text, const std::string& cause) override {
+        messages.push_back(text);
+        causes.push_back(cause);
+    }
     int AskYesNo(const std::string& text) override {
         questions.push_back(text);
         if (answers.empty()) return AnswerNo;

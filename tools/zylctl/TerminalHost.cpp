@@ -1,5 +1,6 @@
 #include "TerminalHost.h"
 
+#include "ZylctlCommands.h"
 #include "panel/CodePage.h"
 
 #include <algorithm>
@@ -9,9 +10,14 @@
 namespace zyl {
 
 void TerminalHost::ShowMessageBox(const std::string& text) {
+    ShowMessageBox(text, "");
+}
+
+void TerminalHost::ShowMessageBox(const std::string& text, const std::string& cause) {
     HideProgress();
     messages.push_back(text);
     std::fprintf(stderr, "%s\n", PcToUtf8(1250, text).c_str());
+    if (!cause.empty()) std::fprintf(stderr, "%s\n", PcToUtf8(1250, cause).c_str());
     if (text != "No communication" || packetNoun_.empty()) return;
     if (packets_ > 1 && progressMaximum_ == packets_)
         std::fprintf(stderr, "%d of %d %s %s\n", progressPosition_, packets_, packetNoun_.c_str(),
@@ -55,6 +61,10 @@ void TerminalHost::HideProgress() {
     if (!barShown_) return;
     std::fprintf(stderr, "\n");
     barShown_ = false;
+}
+
+bool TerminalHost::CancelRequested() {
+    return cli::Interrupted();
 }
 
 bool TerminalHost::Said(const std::string& text) const {

@@ -20,10 +20,12 @@ public:
     void BeginTransfer(int packets, const std::string& packetNoun, const std::string& verb);
 
     void ShowMessageBox(const std::string& text) override;
+    void ShowMessageBox(const std::string& text, const std::string& cause) override;
     int AskYesNo(const std::string& text) override;
     void ShowProgress(int position, int maximum, const std::string& text) override;
     void HideProgress() override;
-    bool CancelRequested() override { return false; }
+    // Ctrl+C is the terminal's Cancel; it stays set for the rest of the run.
+    bool CancelRequested() override;
     void ClearCancel() override {}
     void ProcessEvents() override {}
     std::optional<std::string> ChooseOpenFile(const FileDialogSpec&) override { return {}; }

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <functional>
@@ -184,14 +185,29 @@ std::string SetUp(const Options& o, Session& s) {
     return {};
 }
 
+volatile std::sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int) {
+    interrupted = 1;
+}
+
+void WatchInterrupt() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
 int ExitFor(Outcome outcome) {
     switch (outcome) {
     case Outcome::Ok:
         return ExitOk;
     case Outcome::NotStopped:
         return ExitNotStopped;
-    case Outcome::NoCommunication:
     case Outcome::Cancelled:
+        return ExitInterrupted;
+    case Outcome::NoCommunication:
         break;
     }
     return ExitNoCommunication;
@@ -200,7 +216,7 @@ int ExitFor(Outcome outcome) {
 int Ping(Session& s) {
     const bool ok = s.access->ConnectionTest();
     std::printf("%s\n", ok ? "OK" : "ERR");
-    if (!ok) s.host.ShowMessageBox(MsgNoCommunication);
+    if (!ok) s.access->ReportNoCommunication();
     return ok ? ExitOk : ExitNoCommunication;
 }
 
@@ -209,7 +225,7 @@ int Status(Session& s) {
     a.ReadLinkSettings();
     TControllerStatus st{};
     if (ReadModuleStatus(a.link, st, a.DeviceAddress, a.linkParams) != LinkOk) {
-        s.host.ShowMessageBox(MsgNoCommunication);
+        s.access->ReportNoCommunication();
         return ExitNoCommunication;
     }
     std::printf("date: %04d-%02d-%02d\n", st.Year, st.Month, st.Day);
@@ -264,13 +280,13 @@ int SetClock(Session& s, const std::vector<std::string>& args) {
     ControllerAccess& a = *s.access;
     a.ReadLinkSettings();
     if (SetControllerClock(a.link, t, a.DeviceAddress, a.linkParams) != LinkOk) {
-        s.host.ShowMessageBox(MsgNoCommunication);
+        s.access->ReportNoCommunication();
         return ExitNoCommunication;
     }
     if (a.moduleMode) {
         if (a.PanelWait() != PanelWaitOutcome::Ready ||
             CollectAck(a.link, 4, a.DeviceAddress, a.linkParams) != LinkOk) {
-            s.host.ShowMessageBox(MsgNoCommunication);
+            s.access->ReportNoCommunication();
             return ExitNoCommunication;
         }
     }
@@ -286,7 +302,11 @@ int FileFailure(const std::string& error) {
 // still gets "No communication" here (with how far the transfer got, see TerminalHost).
 int TransferFailure(Session& s, Outcome outcome) {
     if (outcome == Outcome::NotStopped) return ExitNotStopped;
-    if (!s.host.Said(MsgNoCommunication)) s.host.ShowMessageBox(MsgNoCommunication);
+    if (outcome == Outcome::Cancelled) {
+        std::fprintf(stderr, "zylctl: interrupted\n");
+        return ExitInterrupted;
+    }
+    if (!s.host.Said(MsgNoCommunication)) s.access->ReportNoCommunication();
     return ExitFor(outcome);
 }
 
@@ -341,7 +361,7 @@ BlockTransfer<TProcessRecord, ProcessCount> ProcessTableTransfer(bool washing, b
         if (result.outcome == Outcome::Ok) std::copy(inImage.begin(), inImage.end(), table.begin());
         if (result.outcome == Outcome::NoCommunication && result.groupsDone) {
             // The window passes over a failed step-preset write in silence.
-            if (write) a.host.ShowMessageBox(MsgNoCommunication);
+            if (write) a.ReportNoCommunication();
             std::fprintf(stderr, "zylctl: step presets not %s\n", write ? "written" : "read");
         }
         return result.outcome;
@@ -422,6 +442,10 @@ const BlockCommand* FindBlock(const std::string& name) {
 
 } // namespace
 
+bool Interrupted() {
+    return interrupted != 0;
+}
+
 int Run(const std::vector<std::string>& args) {
     Options o;
     if (const std::string error = ParseOptions(args, o); !error.empty()) return UsageError(error);
@@ -441,6 +465,9 @@ int Run(const std::vector<std::string>& args) {
 
     Session s;
     if (const std::string error = SetUp(o, s); !error.empty()) return UsageError(error);
+    // Ctrl+C ends a waiting exchange as a Cancel does: the port is closed below and no file
+    // is written for a transfer that did not finish.
+    WatchInterrupt();
     int code;
     if (command == "ping")
         code = Ping(s);

@@ -12,7 +12,11 @@ enum ExitCode : int {
     ExitNotStopped = 3,
     ExitFileError = 4,
     ExitDifference = 5,
+    ExitInterrupted = 130, // Ctrl+C: the shell's code for an end by SIGINT
 };
+
+// True once Ctrl+C (or SIGTERM) asked the running command to stop.
+[[nodiscard]] bool Interrupted();
 
 // Parses the arguments (without the program name) and runs the command.
 int Run(const std::vector<std::string>& args);

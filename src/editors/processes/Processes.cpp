@@ -43,8 +43,7 @@ Outcome RunTableCommand(ControllerAccess& access, const std::function<int(Varian
     host.ShowProgress(P, P, "");
     Outcome outcome;
     if (!access.moduleMode) {
-        outcome = send(Variant::Direct) == LinkOk ? Outcome::Ok : Outcome::NoCommunication;
-        if (outcome != Outcome::Ok && messages.failure) host.ShowMessageBox(MsgNoCommunication);
+        outcome = send(Variant::Direct) == LinkOk ? Outcome::Ok : access.Failed(messages.failure);
     } else if (write && access.ControllerRunning()) {
         host.ShowMessageBox(MsgStopMode);
         outcome = Outcome::NotStopped;

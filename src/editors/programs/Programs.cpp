@@ -61,10 +61,7 @@ Outcome RunPart(ControllerAccess& access, const std::function<int(Variant)>& sen
                 bool cancelInDirect, const std::function<void()>& onStep) {
     Host& host = access.host;
     if (!access.moduleMode) {
-        if (send(Variant::Direct) != LinkOk) {
-            host.ShowMessageBox(MsgNoCommunication);
-            return Outcome::NoCommunication;
-        }
+        if (send(Variant::Direct) != LinkOk) return access.Failed(true);
         if (!cancelInDirect) return Outcome::Ok;
         host.ProcessEvents();
         return host.CancelRequested() ? Outcome::Cancelled : Outcome::Ok;
