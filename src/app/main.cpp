@@ -282,6 +282,7 @@ void TForm1::BuildMenus() {
     writeAction_->setEnabled(false);
     project->addSeparator();
     resetAction_ = project->addAction(QStringLiteral("Device reset"));
+    findAction_ = project->addAction(QStringLiteral("Find controllers\u2026"));
 
     QMenu* languages = menuBar()->addMenu(QStringLiteral("Languages"));
     languagesAction_ = languages->addAction(QStringLiteral("Set languages"));
@@ -297,6 +298,7 @@ void TForm1::BuildMenus() {
     on(readAction_, [this] { ReadFromController(); });
     on(writeAction_, [this] { WriteToController(); });
     on(resetAction_, [this] { DeviceReset(); });
+    on(findAction_, [this] { FindControllers(); });
     on(languagesAction_, [this] { SetLanguages(); });
 }
 
@@ -420,6 +422,8 @@ void TForm1::ClearConnectionResult() {
 void TForm1::DeviceReset() {
     context_.access.DeviceReset();
 }
+
+void TForm1::FindControllers() {}
 
 void TForm1::ShowFileName(const std::string& fileName) {
     const QString name = QFile::decodeName(fileName.c_str());

@@ -76,6 +76,7 @@ public:
     [[nodiscard]] QAction* ReadFromControllerAction() const { return readAction_; }
     [[nodiscard]] QAction* WriteToControllerAction() const { return writeAction_; }
     [[nodiscard]] QAction* DeviceResetAction() const { return resetAction_; }
+    [[nodiscard]] QAction* FindControllersAction() const { return findAction_; }
     [[nodiscard]] QAction* SetLanguagesAction() const { return languagesAction_; }
 
 signals:
@@ -96,6 +97,8 @@ private:
     // Hides the OK/ERR box and its cause.
     void ClearConnectionResult();
     void DeviceReset();
+    // Project > "Find controllers...": the scan; a chosen controller sets the link controls.
+    void FindControllers();
     void WriteClosingSettingsFile();
     void SaveLinkControls();
     void ShowFileName(const std::string& fileName);
@@ -144,6 +147,7 @@ private:
     QAction* readAction_ = nullptr;
     QAction* writeAction_ = nullptr;
     QAction* resetAction_ = nullptr;
+    QAction* findAction_ = nullptr;
     QAction* languagesAction_ = nullptr;
 };
 
