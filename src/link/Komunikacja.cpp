@@ -61,7 +61,7 @@ bool TFkomunikacja::Pause(int milliseconds) {
     for (;;) {
         const auto left = deadline - Clock::now();
         if (left <= Clock::duration::zero()) return true;
-        std::this_thread::sleep_for(std::min<Clock::duration>(left, std::chrono::milliseconds(20)));
+        std::this_thread::sleep_for(std::min<Clock::duration>(left, std::chrono::milliseconds(10)));
         if (!waitHook_()) {
             cancelled_ = true;
             return false;

@@ -40,7 +40,7 @@ public:
                                     std::size_t expectedLength, TLinkParams params,
                                     std::vector<std::uint8_t>& reply);
 
-    // Called at least every 20 ms while an exchange waits for its reply and during the pauses
+    // Called at least every 10 ms while an exchange waits for its reply and during the pauses
     // between attempts (the windows keep painting, a Cancel click is taken); when it returns
     // false the wait ends at once and the exchange counts as cancelled.
     using WaitHook = std::function<bool()>;

@@ -35,7 +35,7 @@ constexpr bool PlatformDriverRts = false;
 #endif
 
 constexpr qint64 ReadBufferSize = 4096;
-constexpr int IdleSliceMs = 20;
+constexpr int IdleSliceMs = 10;
 
 qint64 WriteTimeout(qint64 bytes) {
     return bytes * 100 + 1000;
@@ -114,6 +114,11 @@ void QtSerialPort::Close() {
         port_.close();
     }
     port_.clearError();
+}
+
+void QtSerialPort::SetPorts(std::map<int, std::string> ports) {
+    ports_ = std::move(ports);
+    if (port_.isOpen() && DeviceForPort(ports_, name_) != device_) Close();
 }
 
 bool QtSerialPort::IsOpen() const {

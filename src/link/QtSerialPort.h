@@ -2,8 +2,9 @@
 
 // The serial port on QSerialPort: real ports and pseudo-terminals.
 //
-// Names: the core asks for "COM1".."COM16". The [Ports] overrides given at construction map
-// them to devices (DeviceForPort); on Windows COMn is the port itself. A name that is not
+// Names: the core asks for "COM1".."COM16". The [Ports] overrides given at construction (or
+// later through SetPorts) map them to devices (DeviceForPort); on Windows COMn is the port
+// itself. A name that is not
 // COMn (a device path such as /dev/ttyUSB0 or a pty) is opened as it stands.
 //
 // RTS: after every open the backend asks the driver to switch RTS while it transmits (Linux
@@ -52,7 +53,7 @@ public:
     void Drain() override;
 
     std::vector<std::uint8_t> Read(std::size_t n) override;
-    // Waits in slices of 20 ms, calling idle between them; ends early when idle says so.
+    // Waits in slices of 10 ms, calling idle between them; ends early when idle says so.
     std::vector<std::uint8_t> ReadWhileIdle(std::size_t n,
                                             const std::function<bool()>& idle) override;
     // Why the last open failed, or how the port failed during a read.
@@ -60,6 +61,11 @@ public:
     // Default 2000 ms until the transport sets its own.
     void SetReadTimeoutConstant(int milliseconds) override { readTimeoutConstant_ = milliseconds; }
     [[nodiscard]] int ReadTimeoutConstant() const { return readTimeoutConstant_; }
+
+    // Replaces the [Ports] overrides. When the port is open under a name that now leads to
+    // another device, it is closed, so that the next exchange opens the new one.
+    void SetPorts(std::map<int, std::string> ports);
+    [[nodiscard]] const std::map<int, std::string>& Ports() const { return ports_; }
 
     // The device the last Open resolved its name to.
     [[nodiscard]] const std::string& Device() const { return device_; }

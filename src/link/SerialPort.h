@@ -49,7 +49,7 @@ public:
     // read-timeout constant have passed since the call began; a failing read returns what
     // had arrived.
     virtual std::vector<std::uint8_t> Read(std::size_t n) = 0;
-    // The same read, calling idle at least every 20 ms while it waits; when idle returns false
+    // The same read, calling idle at least every 10 ms while it waits; when idle returns false
     // the read ends at once with what had arrived. A backend that cannot wait in slices reads
     // as Read does.
     virtual std::vector<std::uint8_t> ReadWhileIdle(std::size_t n,
