@@ -10,9 +10,11 @@
 #include <QtTest>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <atomic>
+#include <csignal>
 #include <fcntl.h>
 #include <functional>
 #include <mutex>
@@ -337,6 +339,33 @@ private slots:
                                                          << "relays" << path);
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.err, err);
+    }
+
+    // Ctrl+C in the middle of a long wait ends the command at once: the exchange is cut
+    // short, no file is written, and the exit status says it was interrupted.
+    void interruptEndsAWaitingRead() {
+        Controller c([](const Bytes&) { return Bytes(); }); // silent
+        QTemporaryDir dir;
+        const QString file = dir.filePath("never.rlz");
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ZYL_HOME", home_.path());
+        p.setProcessEnvironment(env);
+        p.start(qEnvironmentVariable("ZYLCTL"),
+                {"--port", QString::fromStdString(c.Path()), "--timeout", "5000", "--direct",
+                 "read", "relays", file});
+        QVERIFY(p.waitForStarted());
+        QTest::qWait(500);
+        QElapsedTimer timer;
+        timer.start();
+        ::kill(pid_t(p.processId()), SIGINT);
+        QVERIFY(p.waitForFinished(5000));
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 130);
+        QVERIFY(QString::fromLocal8Bit(p.readAllStandardError()).contains("zylctl: interrupted"));
+        QVERIFY(!QFileInfo::exists(file));
+        QCOMPARE(c.Requests().size(), std::size_t(1)); // no further attempt after Ctrl+C
     }
 
     void usageErrors_data() {
