@@ -34,17 +34,22 @@ public:
 
 enum class PanelWaitOutcome { Ready, NotReady, Cancelled };
 
+// The link's wait hook for a host: lets the host's events run and ends the wait when the
+// host's cancel request is set.
+[[nodiscard]] inline TFkomunikacja::WaitHook WaitHookFor(Host& host) {
+    return [&host] {
+        host.ProcessEvents();
+        return !host.CancelRequested();
+    };
+}
+
 class ControllerAccess {
 public:
-    // Hands the link a wait hook that lets the host's events run and ends a wait when the
-    // host's cancel request is set.
+    // Hands the link the host's wait hook (WaitHookFor).
     ControllerAccess(TFkomunikacja& link, Host& host, LinkControls& controls, AppSettings& settings)
         : link(link), host(host), controls(controls), settings(settings),
           programBlockCount(settings.ileBlokProgram) {
-        link.SetWaitHook([&host] {
-            host.ProcessEvents();
-            return !host.CancelRequested();
-        });
+        link.SetWaitHook(WaitHookFor(host));
     }
     ~ControllerAccess() { link.SetWaitHook({}); }
     ControllerAccess(const ControllerAccess&) = delete;

@@ -514,16 +514,20 @@ int WriteProgramSubmit(TFkomunikacja& link, const TProgramRecord& program, int p
 
 // --- status and service -------------------------------------------------------------------
 
+int ReadModuleStatusOnce(TFkomunikacja& link, TControllerStatus& dest, std::uint8_t DeviceAddress,
+                         TLinkParams params) {
+    dest = TControllerStatus{};
+    Reply reply;
+    const auto frame = BuildFrame(DeviceAddress, FrameKind::Status);
+    const int result = link.ExchangeFrame(frame, StatusReplyLength, params, reply);
+    if (result == LinkOk) dest = DecodeControllerStatus(reply);
+    return result;
+}
+
 int ReadModuleStatus(TFkomunikacja& link, TControllerStatus& dest, std::uint8_t DeviceAddress,
                      TLinkParams params) {
-    return RetryCommand(link, [&] {
-        dest = TControllerStatus{};
-        Reply reply;
-        const auto frame = BuildFrame(DeviceAddress, FrameKind::Status);
-        const int result = link.ExchangeFrame(frame, StatusReplyLength, params, reply);
-        if (result == LinkOk) dest = DecodeControllerStatus(reply);
-        return result;
-    });
+    return RetryCommand(link,
+                        [&] { return ReadModuleStatusOnce(link, dest, DeviceAddress, params); });
 }
 
 int CollectAck(TFkomunikacja& link, int n, std::uint8_t DeviceAddress, TLinkParams params) {

@@ -327,6 +327,9 @@ template <class Attempt> int RetryCommand(TFkomunikacja& link, Attempt&& attempt
 // The module's status. dest is cleared before each attempt and filled only from a good reply.
 [[nodiscard]] int ReadModuleStatus(TFkomunikacja& link, TControllerStatus& dest,
                                    std::uint8_t DeviceAddress, TLinkParams params);
+// One attempt of it, at the port's present read-timeout constant.
+[[nodiscard]] int ReadModuleStatusOnce(TFkomunikacja& link, TControllerStatus& dest,
+                                       std::uint8_t DeviceAddress, TLinkParams params);
 // The acknowledgement collect: expects n + 7 bytes whose byte 1 is 'F'. n = 4 after the block
 // writes, the clock and the code table; 6 after a panel page write.
 [[nodiscard]] int CollectAck(TFkomunikacja& link, int n, std::uint8_t DeviceAddress,

@@ -45,6 +45,7 @@ public:
     // false the wait ends at once and the exchange counts as cancelled.
     using WaitHook = std::function<bool()>;
     void SetWaitHook(WaitHook hook) { waitHook_ = std::move(hook); }
+    [[nodiscard]] const WaitHook& CurrentWaitHook() const { return waitHook_; }
     // True when the last exchange or pause ended because the wait hook asked for it.
     [[nodiscard]] bool Cancelled() const { return cancelled_; }
     // Waits the given time, calling the wait hook in slices; false when it was cancelled.
