@@ -2,6 +2,7 @@
 
 #include "TerminalHost.h"
 #include "core/ControllerAccess.h"
+#include "core/ControllerScan.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "editors/TextRules.h"
@@ -39,7 +40,8 @@ constexpr const char* Usage =
     "              --code-page standard|cyrillic|polish|pc852  --log  --timeout MS\n"
     "              --reset|--no-reset\n"
     "commands:     ping | status | reset | set-clock [YYYY-MM-DDTHH:MM]\n"
-    "              read BLOCK FILE | write BLOCK FILE\n";
+    "              read BLOCK FILE | write BLOCK FILE\n"
+    "              scan [--baud LIST] [--addresses A-B]\n";
 
 struct Options {
     std::optional<std::string> port;
@@ -92,6 +94,12 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& o) {
         };
         std::string v;
         int n = 0;
+        // After "scan", --baud is the list of rates to scan; scan reads it with its own.
+        if (!o.words.empty() && o.words[0] == "scan" && (a == "--baud" || a == "--addresses")) {
+            o.words.push_back(a);
+            if (value(v)) o.words.push_back(v);
+            continue;
+        }
         if (a == "--port") {
             if (!value(v)) return "--port needs a value";
             o.port = v;
@@ -434,6 +442,58 @@ const std::vector<BlockCommand>& BlockCommands() {
     return commands;
 }
 
+// scan's own arguments; empty on success, else the usage error.
+std::string ParseScanArguments(const std::vector<std::string>& args, ScanPlan& plan) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--baud") {
+            if (!hasValue) return "scan --baud needs a list of baud rates";
+            if (std::string e = ParseScanBaudRates(args[++i], plan.baudRates); !e.empty())
+                return "scan --baud: " + e;
+        } else if (a == "--addresses") {
+            if (!hasValue) return "scan --addresses needs a range A-B";
+            if (std::string e = ParseScanAddresses(args[++i], plan.firstAddress, plan.lastAddress);
+                !e.empty())
+                return "scan --addresses: " + e;
+        } else {
+            return "scan takes [--baud LIST] [--addresses A-B], not " + a;
+        }
+    }
+    return {};
+}
+
+// One line per controller as it answers; nothing answering at all is "No communication".
+int Scan(Session& s, const ScanPlan& plan) {
+    const auto print = [](const FoundController& c) {
+        const std::string version = c.version ? std::to_string(*c.version) : "-";
+        std::printf("%d %d %s %s\n", c.address, c.baud, c.module ? "module" : "direct",
+                    version.c_str());
+        std::fflush(stdout);
+    };
+    const ScanResult result = ScanForControllers(*s.access, plan, s.host, print);
+    if (result.outcome == Outcome::Cancelled) {
+        std::fprintf(stderr, "zylctl: interrupted\n");
+        return ExitInterrupted;
+    }
+    if (result.outcome != Outcome::Ok) {
+        s.host.ShowMessageBox(MsgNoCommunication, result.cause);
+        return ExitNoCommunication;
+    }
+    if (result.found.empty()) {
+        std::string rates;
+        for (int baud : plan.baudRates) rates += (rates.empty() ? "" : ", ") + std::to_string(baud);
+        s.host.ShowMessageBox(MsgNoCommunication,
+                              "no controller answered at " + rates + " baud, addresses " +
+                                  std::to_string(plan.firstAddress) + "-" +
+                                  std::to_string(plan.lastAddress) +
+                                  (s.access->moduleMode ? ", through the communication module"
+                                                        : ", to direct requests"));
+        return ExitNoCommunication;
+    }
+    return ExitOk;
+}
+
 const BlockCommand* FindBlock(const std::string& name) {
     for (const BlockCommand& b : BlockCommands())
         if (b.name == name) return &b;
@@ -454,11 +514,15 @@ int Run(const std::vector<std::string>& args) {
     const std::vector<std::string> rest(o.words.begin() + 1, o.words.end());
 
     // Check the command's shape before touching the port.
+    ScanPlan plan;
     if (command == "ping" || command == "status" || command == "reset") {
         if (!rest.empty()) return UsageError(command + " takes no arguments");
     } else if (command == "read" || command == "write") {
         if (rest.size() != 2) return UsageError(command + " takes BLOCK FILE");
         if (!FindBlock(rest[0])) return UsageError("unknown block " + rest[0]);
+    } else if (command == "scan") {
+        if (const std::string error = ParseScanArguments(rest, plan); !error.empty())
+            return UsageError(error);
     } else if (command != "set-clock") {
         return UsageError("unknown command " + command);
     }
@@ -477,6 +541,8 @@ int Run(const std::vector<std::string>& args) {
         code = Reset(s);
     else if (command == "set-clock")
         code = SetClock(s, rest);
+    else if (command == "scan")
+        code = Scan(s, plan);
     else if (command == "read")
         code = FindBlock(rest[0])->read(s, rest[1]);
     else
