@@ -1,5 +1,6 @@
 #include "app/main.h"
 
+#include "app/FindControllers.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "editors/alarms/AlarmList.h"
@@ -423,7 +424,14 @@ void TForm1::DeviceReset() {
     context_.access.DeviceReset();
 }
 
-void TForm1::FindControllers() {}
+void TForm1::FindControllers() {
+    FindControllersDialog dialog(context_, this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.Chosen()) return;
+    const FoundController& chosen = *dialog.Chosen();
+    AddressEdit()->setValue(chosen.address);
+    BaudBox()->setCurrentIndex(BaudBox()->findText(QString::number(chosen.baud)));
+    ModuleBox()->setChecked(chosen.module);
+}
 
 void TForm1::ShowFileName(const std::string& fileName) {
     const QString name = QFile::decodeName(fileName.c_str());

@@ -212,7 +212,7 @@ ScanResult ScanForControllers(ControllerAccess& access, const ScanPlan& plan, Ho
             state.UseShortTimeout(ScanTimeoutConstant(baud, size.request, size.reply, drained));
             const auto device = static_cast<std::uint8_t>(address);
             const int answer = Probe(access, device, params);
-            ++position;
+            result.attempts = ++position;
             if (link.Cancelled()) return finish(Outcome::Cancelled);
             if (PortFailed(answer)) {
                 result.cause = link.FailureCause();

@@ -39,6 +39,7 @@ struct ScanResult {
     // host's cancel request, NoCommunication when the port itself failed (cause says why).
     Outcome outcome = Outcome::Ok;
     std::vector<FoundController> found; // in the order they were found
+    int attempts = 0;                   // addresses asked, one a cancel cut short included
     std::string cause;
 };
 

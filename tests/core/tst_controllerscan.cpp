@@ -194,6 +194,7 @@ private slots:
             ScanForControllers(rig.access, Plan(0, 20), rig.host,
                                [&](const FoundController& c) { reported.push_back(c); });
         QCOMPARE(result.outcome, Outcome::Ok);
+        QCOMPARE(result.attempts, 42);
         const std::vector<FoundController> expected = {
             {17, 9600, module, 517}, {1, 19200, module, 510}, {5, 19200, module, 505}};
         QCOMPARE(Describe(result.found), Describe(expected));
@@ -316,6 +317,7 @@ private slots:
         int probes = 0;
         for (const FakeBus::Request& r : rig.bus.requests) probes += r.frame[5] == 'D' ? 1 : 0;
         QCOMPARE(probes, step);
+        QCOMPARE(result.attempts, step);
         QCOMPARE(rig.port.readTimeoutConstant, OwnTimeout);
     }
 
