@@ -22,7 +22,7 @@ AppSettings ReadAppSettings(const IniFile& ini) {
     s.JestModul = ini.ReadInteger(sec, "JestModul", 0);
     s.StronaKodowa = ini.ReadInteger(sec, "StronaKodowa", 0);
     if (s.StronaKodowa < 0 || s.StronaKodowa > 3) s.StronaKodowa = 0;
-    for (const std::string& key : ini.Keys("Ports")) {
+    for (const std::string& key : ini.Keys(PortsSection)) {
         if (key.size() < 4) continue;
         std::string upper = key;
         std::transform(upper.begin(), upper.end(), upper.begin(),
@@ -34,7 +34,7 @@ AppSettings ReadAppSettings(const IniFile& ini) {
                          [](unsigned char c) { return std::isdigit(c); }))
             continue;
         const int n = std::stoi(digits);
-        const std::string device = ini.ReadString("Ports", key, "");
+        const std::string device = ini.ReadString(PortsSection, key, "");
         if (n >= 1 && n <= 16 && !device.empty()) s.ports[n] = device;
     }
     return s;
@@ -61,6 +61,11 @@ void WriteLinkControls(IniFile& ini, const LinkControlValues& values) {
     ini.WriteInteger(SettingsSection, "ComboBoxPredkosc_ItemIndex", values.baudIndex);
     ini.WriteInteger(SettingsSection, "IntEditAdres_Value", values.address);
     ini.WriteInteger(SettingsSection, "FormVersion", 0);
+}
+
+void WritePortDevice(IniFile& ini, int comNumber, const std::string& device) {
+    if (comNumber < 1 || comNumber > 16 || device.empty()) return;
+    ini.WriteString(PortsSection, "COM" + std::to_string(comNumber), device);
 }
 
 std::string DeviceForPort(const std::map<int, std::string>& ports, const std::string& comName) {

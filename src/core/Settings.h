@@ -13,6 +13,7 @@ namespace zyl {
 inline constexpr const char* SettingsFileName = "ustawienia.ini";
 inline constexpr const char* LinkControlsFileName = "setupZYLust.ini";
 inline constexpr const char* SettingsSection = "Parametry";
+inline constexpr const char* PortsSection = "Ports";
 
 // The range a numeric setting is brought into when it is read: a value outside it would
 // make the tool spin, wait for ever or send frames no controller takes.
@@ -54,6 +55,11 @@ struct LinkControlValues {
 };
 [[nodiscard]] LinkControlValues ReadLinkControls(const IniFile& ini);
 void WriteLinkControls(IniFile& ini, const LinkControlValues& values);
+
+// Maps COMn (1..16) to the device in [Ports] ("COM3=/dev/ttyUSB0"), replacing an entry of
+// the port in any letter case and leaving every other line as it was. Other numbers and an
+// empty device are not written.
+void WritePortDevice(IniFile& ini, int comNumber, const std::string& device);
 
 // The device behind COMn: the [Ports] entry when there is one, else the platform default
 // (/dev/ttyS<n-1> on Linux, the name itself on Windows).

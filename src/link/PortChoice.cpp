@@ -54,6 +54,7 @@ DeviceChoice ChoiceFor(const FoundPort& port) {
     const std::string stable =
         port.stableName.empty() ? std::string() : fs::path(port.stableName).filename().string();
     choice.text = Joined({port.device, port.description, stable}, " \u2013 ");
+    choice.label = Joined({port.device, port.description}, " \u2013 ");
     const std::string usb = UsbIds(port);
     choice.hint = Joined({port.device, port.stableName, port.description, port.manufacturer,
                           usb.empty() ? usb : "USB " + usb},
@@ -106,6 +107,7 @@ DeviceChoices ChoicesForPort(int comNumber, const std::map<int, std::string>& po
         standard.hint = ChoiceFor(port).hint;
         if (!port.description.empty()) standard.text += " \u2013 " + port.description;
     }
+    standard.label = standard.text;
     choices.entries.push_back(standard);
     if (current == fallback) choices.current = 0;
 
@@ -123,6 +125,7 @@ DeviceChoices ChoicesForPort(int comNumber, const std::map<int, std::string>& po
         missing.device = current;
         missing.present = Exists(current);
         missing.text = missing.present ? current : current + " (not present)";
+        missing.label = missing.text;
         missing.hint = current;
         choices.current = static_cast<int>(choices.entries.size());
         choices.entries.push_back(missing);

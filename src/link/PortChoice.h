@@ -34,9 +34,10 @@ void AddStableNames(std::vector<FoundPort>& ports, const std::string& folder);
 
 // One entry of the device list of COMn.
 struct DeviceChoice {
-    std::string device; // what [Ports] gets: the stable name when there is one
-    std::string text;   // what the list shows
-    std::string hint;   // device, stable name, description and USB ids, a line each
+    std::string device;  // what [Ports] gets: the stable name when there is one
+    std::string text;    // the entry in the open list
+    std::string label;   // the same, shorter, for the closed list: device and description
+    std::string hint;    // device, stable name, description and USB ids, a line each
     bool present = true; // the device exists (the mapping of an unplugged adapter does not)
     bool isDefault = false;
 };

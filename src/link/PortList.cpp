@@ -21,8 +21,8 @@ std::vector<FoundPort> ListSerialPorts(const std::string& stableNameFolder) {
     QCollator natural;
     natural.setNumericMode(true);
     std::sort(ports.begin(), ports.end(), [&natural](const FoundPort& a, const FoundPort& b) {
-        return natural.compare(QString::fromStdString(a.device),
-                               QString::fromStdString(b.device)) < 0;
+        return natural.compare(QString::fromStdString(a.device), QString::fromStdString(b.device)) <
+               0;
     });
 #ifndef _WIN32
     AddStableNames(ports, stableNameFolder);

@@ -11,7 +11,7 @@ namespace zyl {
 
 // Every serial port the system offers, sorted by device (ttyS2 before ttyS10), each with its
 // stable name from the folder where there is one.
-[[nodiscard]] std::vector<FoundPort> ListSerialPorts(const std::string& stableNameFolder =
-                                                         StableNameFolder);
+[[nodiscard]] std::vector<FoundPort>
+ListSerialPorts(const std::string& stableNameFolder = StableNameFolder);
 
 } // namespace zyl

@@ -74,6 +74,42 @@ private slots:
         QCOMPARE(s.ports.size(), std::size_t(1));
         QCOMPARE(QString::fromStdString(s.ports.at(2)), QString("/dev/ttyACM0"));
     }
+
+    // Pointing COMn at a device changes its own line of [Ports] or adds one, and leaves every
+    // other byte of the file as it was: comments, other sections, line endings, code page 1250
+    // texts. The entry reads back as the device.
+    void writePortDevice_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<int>("com");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray parametry("; link\r\n[Parametry]\r\nTekst=\xB9\xE6\r\nJestModul=1\r\n");
+        QTest::newRow("no file") << QByteArray() << 1
+                                 << QByteArray("[Ports]\r\nCOM1=/dev/ttyUSB9\r\n");
+        QTest::newRow("no [Ports]: added at the end")
+            << parametry << 2 << parametry + "[Ports]\r\nCOM2=/dev/ttyUSB9\r\n";
+        QTest::newRow("entry of the port replaced in its own line and letter case")
+            << QByteArray("[ports]\nCOM1=/dev/ttyS0\ncom2 = /dev/ttyACM0 \nCOM3=/dev/x\n") << 2
+            << QByteArray("[ports]\nCOM1=/dev/ttyS0\ncom2 = /dev/ttyUSB9 \nCOM3=/dev/x\n");
+        QTest::newRow("added before the blank lines that end the section")
+            << QByteArray("[Ports]\r\nCOM1=/dev/ttyS0\r\n\r\n[Parametry]\r\nCOM16=x\r\n") << 16
+            << QByteArray("[Ports]\r\nCOM1=/dev/ttyS0\r\nCOM16=/dev/ttyUSB9\r\n\r\n"
+                          "[Parametry]\r\nCOM16=x\r\n");
+        QTest::newRow("COM17 is not a port") << parametry << 17 << parametry;
+        QTest::newRow("COM0 is not a port") << parametry << 0 << parametry;
+    }
+    void writePortDevice() {
+        QFETCH(QByteArray, before);
+        QFETCH(int, com);
+        QFETCH(QByteArray, after);
+        IniFile ini;
+        ini.LoadText(before.toStdString());
+        WritePortDevice(ini, com, "/dev/ttyUSB9");
+        QCOMPARE(QByteArray::fromStdString(ini.Text()), after);
+        if (com >= 1 && com <= 16)
+            QCOMPARE(QString::fromStdString(
+                         DeviceForPort(ReadAppSettings(ini).ports, "COM" + std::to_string(com))),
+                     QString("/dev/ttyUSB9"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSettings)

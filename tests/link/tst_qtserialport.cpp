@@ -326,6 +326,53 @@ private slots:
             QVERIFY2(elapsed >= timeout && elapsed <= timeout + 250,
                      qPrintable(QStringLiteral("took %1 ms").arg(elapsed)));
     }
+
+    // Pointing a COM name at another device takes effect at the next exchange: the open port
+    // closes and the transport opens the new device. A map that leaves the device of the open
+    // name as it was keeps the port open.
+    void newMapAtTheNextExchange_data() {
+        QTest::addColumn<QString>("com3"); // the pty COM3 is pointed at: "A" or "B"
+        QTest::addColumn<bool>("com4ToB"); // COM4 pointed at B as well
+        QTest::addColumn<bool>("stillOpen");
+        QTest::newRow("COM3 to another device") << "B" << false << false;
+        QTest::newRow("COM3 to the same device") << "A" << false << true;
+        QTest::newRow("only another COM port changed") << "A" << true << true;
+    }
+    void newMapAtTheNextExchange() {
+        QFETCH(QString, com3);
+        QFETCH(bool, com4ToB);
+        QFETCH(bool, stillOpen);
+        Pty a, b;
+        REQUIRE_PTY(a);
+        REQUIRE_PTY(b);
+        QtSerialPort port({{3, a.SlavePath()}});
+        TFkomunikacja link(port);
+        LinkTuning tuning;
+        tuning.timeoutStand = 20;
+        tuning.TransmisjaNT = true;
+        link.SetTuning(tuning);
+        link.ApplyTimeoutConstant();
+        TLinkParams params;
+        params.PortIndex = 2;
+        const Bytes request = Hex("01 46 08 00 0B 47 E6 00 04 5B FB");
+        Bytes reply;
+
+        QCOMPARE(link.ExchangeFrame(request, 7, params, reply), int(LinkNoReply));
+        QCOMPARE(ToQ(a.Read(request.size(), 500)), ToQ(request));
+
+        std::map<int, std::string> ports{{3, com3 == "B" ? b.SlavePath() : a.SlavePath()}};
+        if (com4ToB) ports[4] = b.SlavePath();
+        port.SetPorts(ports);
+        QCOMPARE(port.IsOpen(), stillOpen);
+
+        QCOMPARE(link.ExchangeFrame(request, 7, params, reply), int(LinkNoReply));
+        Pty& reached = com3 == "B" ? b : a;
+        Pty& other = com3 == "B" ? a : b;
+        QCOMPARE(ToQ(reached.Read(request.size(), 500)), ToQ(request));
+        QVERIFY(other.Read(1, 50).empty());
+        QCOMPARE(port.Device(), reached.SlavePath());
+        QCOMPARE(port.Name(), std::string("COM3"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestQtSerialPort)
