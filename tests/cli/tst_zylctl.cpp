@@ -368,6 +368,20 @@ private slots:
         QCOMPARE(c.Requests().size(), std::size_t(1)); // no further attempt after Ctrl+C
     }
 
+    // One line per serial port the system offers: its device, a tab, its description (which
+    // may be empty); nothing else on stdout. It needs no settings and no link.
+    void portsListsDevices() {
+        QTemporaryDir empty;
+        const auto r = Zylctl(empty.path(), {"ports"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err, QString());
+        QVERIFY(r.out.isEmpty() || r.out.endsWith('\n'));
+        static const QRegularExpression shape(QStringLiteral("^/dev/\\S+\t[^\t]*$"));
+        for (const QString& line : r.out.split('\n', Qt::SkipEmptyParts))
+            QVERIFY2(shape.match(line).hasMatch(), qPrintable(line));
+        QVERIFY(QDir(empty.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    }
+
     void usageErrors_data() {
         QTest::addColumn<QStringList>("args");
         QTest::newRow("nothing") << QStringList();
@@ -377,6 +391,7 @@ private slots:
         QTest::newRow("bad clock") << QStringList{"set-clock", "yesterday"};
         QTest::newRow("unknown block") << QStringList{"read", "weather", "x"};
         QTest::newRow("unknown option") << QStringList{"--fast", "ping"};
+        QTest::newRow("ports with an argument") << QStringList{"ports", "all"};
     }
     void usageErrors() {
         QFETCH(QStringList, args);

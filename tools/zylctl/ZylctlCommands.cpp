@@ -14,6 +14,7 @@
 #include "editors/relays/Relays.h"
 #include "editors/statuses/SpecialStatuses.h"
 #include "link/Commands.h"
+#include "link/PortList.h"
 #include "link/QtSerialPort.h"
 #include "project/BlockFile.h"
 #include "project/ProjectImage.h"
@@ -39,7 +40,7 @@ constexpr const char* Usage =
     "link options: --port COMn|DEVICE  --baud 9600|19200  --address N  --module|--direct\n"
     "              --code-page standard|cyrillic|polish|pc852  --log  --timeout MS\n"
     "              --reset|--no-reset\n"
-    "commands:     ping | status | reset | set-clock [YYYY-MM-DDTHH:MM]\n"
+    "commands:     ping | status | reset | set-clock [YYYY-MM-DDTHH:MM] | ports\n"
     "              read BLOCK FILE | write BLOCK FILE\n"
     "              scan [--baud LIST] [--addresses A-B]\n";
 
@@ -442,6 +443,19 @@ const std::vector<BlockCommand>& BlockCommands() {
     return commands;
 }
 
+// The system's serial ports, one a line: device, a tab, description.
+int Ports() {
+    for (const FoundPort& port : ListSerialPorts()) {
+        std::string description = port.description;
+        // A driver's text must not break the line's shape.
+        std::replace_if(
+            description.begin(), description.end(),
+            [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+        std::printf("%s\t%s\n", port.device.c_str(), description.c_str());
+    }
+    return ExitOk;
+}
+
 // scan's own arguments; empty on success, else the usage error.
 std::string ParseScanArguments(const std::vector<std::string>& args, ScanPlan& plan) {
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -512,6 +526,9 @@ int Run(const std::vector<std::string>& args) {
     if (o.words.empty()) return UsageError("no command");
     const std::string command = o.words[0];
     const std::vector<std::string> rest(o.words.begin() + 1, o.words.end());
+
+    // Listing the ports needs neither settings nor a link.
+    if (command == "ports") return rest.empty() ? Ports() : UsageError("ports takes no arguments");
 
     // Check the command's shape before touching the port.
     ScanPlan plan;
