@@ -6,9 +6,7 @@
 #include "app/main.h"
 #include "core/AppContext.h"
 #include "core/Paths.h"
-#include "core/Settings.h"
 #include "link/QtSerialPort.h"
-#include "project/IniFile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,11 +28,9 @@ int main(int argc, char** argv) {
                 QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toLocal8Bit());
 #endif
 
-    // The port needs the [Ports] device names before the first exchange; the main window
-    // reads the rest of the settings when it is first shown.
-    zyl::IniFile ini;
-    ini.Load(zyl::ProgramFile(zyl::SettingsFileName));
-    zyl::QtSerialPort port(zyl::ReadAppSettings(ini).ports);
+    // The main window hands the port its [Ports] device names when it reads the settings on
+    // first showing, and again whenever the user points a COM port at another device.
+    zyl::QtSerialPort port;
 
     zyl::GuiHost host;
     auto context = std::make_unique<zyl::AppContext>(port, host);

@@ -5,12 +5,14 @@
 
 #include "core/AppContext.h"
 #include "core/ControllerAccess.h"
+#include "link/PortChoice.h"
 #include "project/ProjectFiles.h"
 
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -20,6 +22,8 @@ class QPushButton;
 class QSpinBox;
 
 namespace zyl {
+
+class StatusLine;
 
 class TForm1 : public QMainWindow, public LinkControls {
     Q_OBJECT
@@ -45,6 +49,11 @@ public:
     explicit TForm1(AppContext& context, QWidget* parent = nullptr);
     ~TForm1() override;
 
+    // Where the device list of the port finds the system's serial ports (ListSerialPorts
+    // unless replaced); asked again each time the list opens.
+    using PortLister = std::function<std::vector<FoundPort>()>;
+    void SetPortLister(PortLister lister);
+
     // Enables or disables the editor buttons (white or grey captions); enabling also enables
     // Project > "Write to controller" for good.
     void EnableProjectCommands(bool on);
@@ -57,6 +66,9 @@ public:
     [[nodiscard]] ProjectDocument& Document() { return context_.document; }
 
     [[nodiscard]] QComboBox* PortBox() const { return portBox_; }
+    // The device behind the chosen COMn (hidden on Windows, where COMn is the port itself);
+    // each entry holds its device in Qt::UserRole.
+    [[nodiscard]] QComboBox* DeviceBox() const { return deviceBox_; }
     [[nodiscard]] QSpinBox* AddressEdit() const { return addressEdit_; }
     [[nodiscard]] QComboBox* BaudBox() const { return baudBox_; }
     [[nodiscard]] QPushButton* ConnectionButton() const { return connectionButton_; }
@@ -67,6 +79,10 @@ public:
     // "Unsaved changes", shown while the project is modified.
     [[nodiscard]] QLabel* ModifiedLabel() const { return modifiedLabel_; }
     [[nodiscard]] QPushButton* Button(EditorButton which) const { return buttons_[which]; }
+    // The status bar: the last result or note, the project file and the link settings in use.
+    [[nodiscard]] QLabel* StatusMessage() const { return statusMessage_; }
+    [[nodiscard]] QLabel* StatusFile() const { return statusFile_; }
+    [[nodiscard]] QLabel* StatusLink() const { return statusLink_; }
 
     [[nodiscard]] QAction* NewAction() const { return newAction_; }
     [[nodiscard]] QAction* OpenAction() const { return openAction_; }
@@ -90,12 +106,22 @@ protected:
 private:
     void BuildControls();
     void BuildMenus();
+    void BuildStatusBar();
     void FirstShow();
     void ModuleBoxChanged();
     void CodePageChanged(int index);
     void ConnectionTest();
     // Hides the OK/ERR box and its cause.
     void ClearConnectionResult();
+    // Fills the device list for the chosen COMn from the ports found now.
+    void RefreshDeviceBox();
+    // Points COMn at the chosen device: [Ports] of the settings file, the running settings and
+    // the serial port, so that the next exchange goes to it.
+    void DeviceChosen(int index);
+    // Hands the [Ports] map of the running settings to the serial port.
+    void ApplyPorts();
+    void ShowStatus(const QString& text);
+    void ShowLinkInUse();
     void DeviceReset();
     // Project > "Find controllers...": the scan; a chosen controller sets the link controls.
     void FindControllers();
@@ -130,6 +156,8 @@ private:
     QLabel* fileNameLabel_ = nullptr;
     QLabel* modifiedLabel_ = nullptr;
     QComboBox* portBox_ = nullptr;
+    QComboBox* deviceBox_ = nullptr;
+    PortLister portLister_;
     QSpinBox* addressEdit_ = nullptr;
     QComboBox* baudBox_ = nullptr;
     QPushButton* connectionButton_ = nullptr;
@@ -138,6 +166,10 @@ private:
     QComboBox* codePageBox_ = nullptr;
     std::array<QPushButton*, EditorButtonCount> buttons_{};
     std::array<QLabel*, RelayCount> relayPictures_{};
+    StatusLine* statusLine_ = nullptr;
+    QLabel* statusMessage_ = nullptr;
+    QLabel* statusFile_ = nullptr;
+    QLabel* statusLink_ = nullptr;
 
     QAction* newAction_ = nullptr;
     QAction* openAction_ = nullptr;

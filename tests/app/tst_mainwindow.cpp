@@ -2,9 +2,11 @@
 #include "core/AppContext.h"
 #include "core/Paths.h"
 #include "link/Frame.h"
+#include "link/QtSerialPort.h"
 #include "panel/CodePage.h"
 #include "project/IniFile.h"
 #include "support/FakeSerialPort.h"
+#include "support/Pty.h"
 #include "support/RecordingHost.h"
 
 #include <QAction>
@@ -18,10 +20,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -46,6 +50,37 @@ std::vector<std::uint8_t> ReplyFrom(std::uint8_t address, std::size_t length) {
     reply[0] = address;
     AppendChecksum(reply);
     return reply;
+}
+
+// The contrast of two colours as the web's accessibility guidelines measure it (1 to 21).
+double Contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+const char* const Ftdi = "/dev/serial/by-id/usb-FTDI_A5-if00-port0";
+
+// Two adapters: one with a stable name and a description, one with neither.
+std::vector<FoundPort> TwoAdapters() {
+    FoundPort ftdi;
+    ftdi.device = "/dev/ttyUSB0";
+    ftdi.stableName = Ftdi;
+    ftdi.description = "FT232R USB UART";
+    FoundPort acm;
+    acm.device = "/dev/ttyACM0";
+    return {ftdi, acm};
+}
+
+int DeviceRow(const QComboBox& box, const QString& device) {
+    for (int i = 0; i < box.count(); ++i)
+        if (box.itemData(i).toString() == device) return i;
+    return -1;
 }
 
 } // namespace
@@ -83,6 +118,18 @@ private slots:
     void connectionTest();
     void deviceReset_data();
     void deviceReset();
+    void shortcuts_data();
+    void shortcuts();
+    void accessKeys();
+    void disabledCaptionsReadable();
+    void statusBarShowsFileAndLink();
+    void deviceChoiceWritesPorts_data();
+    void deviceChoiceWritesPorts();
+    void deviceChoiceWithoutWritableSettings();
+    void deviceListFollowsPortAndRescans();
+    void deviceChoiceReachesTheLink_data();
+    void deviceChoiceReachesTheLink();
+    void enlargedWindowKeepsItsLayout();
     void screenshot();
 
 private:
@@ -93,6 +140,7 @@ private:
     void WriteTemplate() const;
 
     std::unique_ptr<QTemporaryDir> home_;
+    std::unique_ptr<QtSerialPort> qtPort_; // for the tests that need the program's own port
     std::unique_ptr<test::FakeSerialPort> port_;
     std::unique_ptr<WatchingHost> host_;
     std::unique_ptr<AppContext> context_;
@@ -113,6 +161,7 @@ void MainWindowTest::cleanup() {
     context_.reset();
     host_.reset();
     port_.reset();
+    qtPort_.reset();
     home_.reset();
     qunsetenv("ZYL_HOME");
 }
@@ -209,15 +258,18 @@ void MainWindowTest::startState() {
     for (int i = 0; i < 4; ++i)
         QCOMPARE(form.CodePageBox()->itemText(i), QString::fromLatin1(CodePageNames[i]));
 
+    // The captions as shown, without the access key marks.
     QStringList menus;
     for (QAction* menu : form.menuBar()->actions()) {
         QStringList entries;
         for (QAction* entry : menu->menu()->actions())
-            if (!entry->isSeparator()) entries << entry->text();
-        menus << menu->text() + QLatin1Char(':') + entries.join(QLatin1Char(','));
+            if (!entry->isSeparator()) entries << entry->text().remove(QLatin1Char('&'));
+        menus << menu->text().remove(QLatin1Char('&')) + QLatin1Char(':') +
+                     entries.join(QLatin1Char(','));
     }
     QCOMPARE(menus, (QStringList{"File:New,Open,Save,Save as...,Close",
-                                 "Project:Read from controller,Write to controller,Device reset",
+                                 "Project:Read from controller,Write to controller,Device reset,"
+                                 "Find controllers\u2026",
                                  "Languages:Set languages"}));
 }
 
@@ -592,6 +644,294 @@ void MainWindowTest::deviceReset() {
     for (const std::string& q : host_->questions) questions << QString::fromStdString(q);
     QTEST(questions, "questions");
     QVERIFY(port_->written.empty());
+}
+
+void MainWindowTest::shortcuts_data() {
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::newRow("New") << "New" << QKeySequence(Qt::CTRL | Qt::Key_N);
+    QTest::newRow("Open") << "Open" << QKeySequence(Qt::CTRL | Qt::Key_O);
+    QTest::newRow("Save") << "Save" << QKeySequence(Qt::CTRL | Qt::Key_S);
+    QTest::newRow("Save as") << "Save as..." << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+}
+
+// The keys every desktop program has run their File entries.
+void MainWindowTest::shortcuts() {
+    QFETCH(QString, entry);
+    QFETCH(QKeySequence, keys);
+    WriteTemplate();
+    TForm1& form = Form();
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    const std::map<QString, QAction*> actions = {{"New", form.NewAction()},
+                                                 {"Open", form.OpenAction()},
+                                                 {"Save", form.SaveAction()},
+                                                 {"Save as...", form.SaveAsAction()}};
+    QAction* action = actions.at(entry);
+    QCOMPARE(action->shortcut(), keys);
+    QSignalSpy triggered(action, &QAction::triggered);
+    QTest::keySequence(&form, keys);
+    QCOMPARE(triggered.count(), 1);
+}
+
+// Every menu and entry has an access key, none used twice at one level.
+void MainWindowTest::accessKeys() {
+    TForm1& form = Form();
+    const auto keyOf = [](const QAction* action) {
+        const QString text = action->text();
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        return at < 0 || at + 1 >= text.size() ? QChar() : text[at + 1].toLower();
+    };
+    const auto checkLevel = [&](const QList<QAction*>& actions) {
+        QSet<QChar> keys;
+        for (const QAction* action : actions) {
+            if (action->isSeparator()) continue;
+            const QChar key = keyOf(action);
+            QVERIFY2(!key.isNull(), qPrintable(action->text()));
+            QVERIFY2(!keys.contains(key), qPrintable(action->text()));
+            keys.insert(key);
+        }
+    };
+    checkLevel(form.menuBar()->actions());
+    for (QAction* menu : form.menuBar()->actions()) checkLevel(menu->menu()->actions());
+}
+
+// The grey captions of disabled buttons stand out from their face, as drawn, and the white
+// captions of enabled ones from theirs.
+void MainWindowTest::disabledCaptionsReadable() {
+    TForm1& form = Form();
+    form.show();
+    for (bool on : {false, true}) {
+        form.EnableProjectCommands(on);
+        QPushButton& button = *form.Button(TForm1::ButtonPrograms);
+        const QPalette::ColorGroup group = on ? QPalette::Active : QPalette::Disabled;
+        const QColor caption = button.palette().color(group, QPalette::ButtonText);
+        QCOMPARE(caption, on ? QColor(255, 255, 255) : QColor(128, 128, 128));
+        // The face beside the caption, where the button draws no text.
+        const QImage drawn = button.grab().toImage();
+        const QColor face = drawn.pixelColor(8, drawn.height() / 2);
+        const double needed = on ? 4.5 : 3.0;
+        QVERIFY2(Contrast(caption, face) >= needed,
+                 qPrintable(QStringLiteral("caption %1 on face %2: %3")
+                                .arg(caption.name(), face.name())
+                                .arg(Contrast(caption, face))));
+    }
+}
+
+void MainWindowTest::statusBarShowsFileAndLink() {
+    WriteFile("ustawienia.ini", "[Parametry]\r\nJestModul=0\r\n[Ports]\r\nCOM3=/dev/ttyUSB1\r\n");
+    WriteTemplate();
+    TForm1& form = Form();
+    form.show();
+    form.resize(form.sizeHint());
+    QVERIFY(form.statusBar()->isVisible());
+    QCOMPARE(form.StatusFile()->text(), QStringLiteral("No project"));
+    form.PortBox()->setCurrentIndex(2);
+    form.BaudBox()->setCurrentIndex(1);
+    form.AddressEdit()->setValue(12);
+    QCOMPARE(
+        form.StatusLink()->text(),
+        QStringLiteral("COM3 = /dev/ttyUSB1 \u00b7 19200 baud \u00b7 address 12 \u00b7 direct"));
+    form.ModuleBox()->setChecked(true);
+    QVERIFY(form.StatusLink()->text().endsWith(QStringLiteral("\u00b7 module")));
+    form.NewAction()->trigger();
+    QCOMPARE(form.StatusFile()->text(), QStringLiteral("default.zy2"));
+    QCOMPARE(form.StatusFile()->toolTip(), Path("default.zy2"));
+
+    // A failed test leaves its cause, and the cause has the room it needs beside the rest.
+    form.ModuleBox()->setChecked(false);
+    form.ConnectionButton()->click();
+    QCOMPARE(form.ResultLabel()->text(), QStringLiteral("ERR"));
+    const QString cause = QString::fromStdString(context_->link.FailureCause());
+    QVERIFY(!cause.isEmpty());
+    QCOMPARE(form.StatusMessage()->text(), QStringLiteral("No communication: ") + cause);
+    QCoreApplication::processEvents();
+    const QLabel* message = form.StatusMessage();
+    QVERIFY(message->width() >= message->fontMetrics().horizontalAdvance(message->text()));
+    for (const QLabel* right : {form.StatusFile(), form.StatusLink()})
+        QVERIFY(right->width() == 0 || right->x() >= message->geometry().right());
+    // A change of the link settings takes the result away.
+    form.AddressEdit()->setValue(13);
+    QVERIFY(form.StatusMessage()->text().isEmpty());
+}
+
+void MainWindowTest::deviceChoiceWritesPorts_data() {
+    QTest::addColumn<QByteArray>("before"); // empty: no settings file
+    QTest::addColumn<int>("com");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("no settings file: made with the entry")
+        << QByteArray() << 1 << Ftdi << QByteArray("[Ports]\r\nCOM1=") + Ftdi + "\r\n";
+    const QByteArray kept("; settings of the link\r\n"
+                          "[Parametry]\r\n"
+                          "Tekst=\xB9\xE6\r\n"
+                          "JestModul=0\r\n"
+                          "\r\n"
+                          "[Ports]\r\n"
+                          "com2 = /dev/ttyS9\r\n"
+                          "COM1=/dev/ttyUSB0\r\n");
+    QTest::newRow("the port's entry replaced, every other byte kept")
+        << kept << 2 << "/dev/ttyACM0"
+        << QByteArray(kept).replace("com2 = /dev/ttyS9", "com2 = /dev/ttyACM0");
+    QTest::newRow("added to [Ports] before its blank line")
+        << kept + "\r\n[Other]\r\nX=1\r\n"
+        << 3 << "/dev/ttyACM0" << kept + "COM3=/dev/ttyACM0\r\n\r\n[Other]\r\nX=1\r\n";
+    QTest::newRow("back to the default")
+        << QByteArray("[Ports]\nCOM4=/dev/ttyACM0\n") << 4 << "/dev/ttyS3"
+        << QByteArray("[Ports]\nCOM4=/dev/ttyS3\n");
+}
+
+// Choosing a device points COMn at it in [Ports] of the settings file, keeping the rest of the
+// file, and in the running settings.
+void MainWindowTest::deviceChoiceWritesPorts() {
+    QFETCH(QByteArray, before);
+    QFETCH(int, com);
+    QFETCH(QString, device);
+    QFETCH(QByteArray, after);
+    if (!before.isEmpty()) WriteFile("ustawienia.ini", before);
+    TForm1& form = Form();
+    form.SetPortLister(TwoAdapters);
+    form.show();
+    form.PortBox()->setCurrentIndex(com - 1);
+    QComboBox& box = *form.DeviceBox();
+    QVERIFY(box.isVisible());
+    const int row = DeviceRow(box, device);
+    QVERIFY(row >= 0);
+    emit box.activated(row);
+
+    QCOMPARE(ReadFile("ustawienia.ini"), after);
+    QCOMPARE(QString::fromStdString(context_->settings.ports.at(com)), device);
+    QCOMPARE(box.currentData().toString(), device);
+    QCOMPARE(form.StatusMessage()->text(), QStringLiteral("COM%1 is %2").arg(com).arg(device));
+    QVERIFY(form.StatusLink()->toolTip().contains(device));
+}
+
+// A settings file that cannot be rewritten is left alone; the choice holds for the run.
+void MainWindowTest::deviceChoiceWithoutWritableSettings() {
+    QVERIFY(QDir(home_->path()).mkdir("ustawienia.ini"));
+    TForm1& form = Form();
+    form.SetPortLister(TwoAdapters);
+    form.show();
+    emit form.DeviceBox()->activated(DeviceRow(*form.DeviceBox(), "/dev/ttyACM0"));
+    QVERIFY(QFileInfo(Path("ustawienia.ini")).isDir());
+    QCOMPARE(QString::fromStdString(context_->settings.ports.at(1)), QString("/dev/ttyACM0"));
+    QVERIFY2(form.StatusMessage()->text().contains("for this run only"),
+             qPrintable(form.StatusMessage()->text()));
+}
+
+// The list is that of the chosen port, keeps a mapping whose adapter is unplugged, and finds
+// the ports again when it opens.
+void MainWindowTest::deviceListFollowsPortAndRescans() {
+    WriteFile("ustawienia.ini", "[Ports]\r\nCOM2=/dev/serial/by-id/usb-Gone\r\n");
+    std::vector<FoundPort> found = TwoAdapters();
+    int asked = 0;
+    TForm1& form = Form();
+    form.SetPortLister([&] {
+        ++asked;
+        return found;
+    });
+    form.show();
+    QComboBox& box = *form.DeviceBox();
+    QCOMPARE(box.currentText(), QStringLiteral("/dev/ttyS0 (default)"));
+    QCOMPARE(box.count(), 3);
+    form.PortBox()->setCurrentIndex(1);
+    QCOMPARE(box.currentText(), QStringLiteral("/dev/serial/by-id/usb-Gone (not present)"));
+    QCOMPARE(box.itemData(box.currentIndex(), Qt::ForegroundRole).value<QColor>(),
+             QColor(128, 128, 128));
+    QCOMPARE(box.count(), 4);
+    // Nothing was written by looking.
+    QCOMPARE(ReadFile("ustawienia.ini"),
+             QByteArray("[Ports]\r\nCOM2=/dev/serial/by-id/usb-Gone\r\n"));
+
+    FoundPort plugged;
+    plugged.device = "/dev/ttyUSB1";
+    plugged.description = "USB Serial";
+    found.push_back(plugged);
+    const int before = asked;
+    box.showPopup();
+    box.hidePopup();
+    QCOMPARE(asked, before + 1);
+    QCOMPARE(box.count(), 5);
+    QVERIFY(DeviceRow(box, "/dev/ttyUSB1") >= 0);
+    QCOMPARE(box.currentText(), QStringLiteral("/dev/serial/by-id/usb-Gone (not present)"));
+}
+
+void MainWindowTest::deviceChoiceReachesTheLink_data() {
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<QString>("cause"); // <device> stands for the chosen device
+    QTest::newRow("to another adapter")
+        << true << "No communication: no reply from address 1 at 9600 baud";
+    QTest::newRow("to an adapter unplugged since the list was made")
+        << false << "No communication: the device COM1 (<device>) does not exist";
+}
+
+// With the program's own serial port: once another device is chosen for COM1, the next
+// connection test goes to it and no longer to the device before.
+void MainWindowTest::deviceChoiceReachesTheLink() {
+    QFETCH(bool, present);
+    QFETCH(QString, cause);
+    test::Pty before, chosen;
+    if (!before.IsOpen() || !chosen.IsOpen())
+        QSKIP("needs pseudo-terminals (/dev/ptmx and /dev/pts)");
+    const std::string missing = home_->filePath("ttyUSB7").toStdString();
+    const std::string device = present ? chosen.SlavePath() : missing;
+    qtPort_ = std::make_unique<QtSerialPort>();
+    context_ = std::make_unique<AppContext>(*qtPort_, *host_);
+    WriteFile("ustawienia.ini", QByteArray("[Parametry]\r\ntimeoutStand=20\r\nJestModul=0\r\n"
+                                           "[Ports]\r\nCOM1=") +
+                                    before.SlavePath().c_str() + "\r\n");
+    TForm1& form = Form();
+    form.SetPortLister([&] {
+        std::vector<FoundPort> found(2);
+        found[0].device = before.SlavePath();
+        found[1].device = device;
+        return found;
+    });
+    form.show();
+
+    form.ConnectionButton()->click();
+    QCOMPARE(form.ResultLabel()->text(), QStringLiteral("ERR"));
+    QVERIFY(!before.ReadUntilQuiet(50).empty());
+
+    emit form.DeviceBox()->activated(DeviceRow(*form.DeviceBox(), QString::fromStdString(device)));
+    form.ConnectionButton()->click();
+    QCOMPARE(form.ResultLabel()->text(), QStringLiteral("ERR"));
+    QVERIFY(before.ReadUntilQuiet(50).empty());
+    if (present) QVERIFY(!chosen.ReadUntilQuiet(50).empty());
+    QCOMPARE(form.StatusMessage()->text(),
+             QString(cause).replace("<device>", QString::fromStdString(device)));
+    context_->link.Close();
+}
+
+// A larger window keeps the controls at their size and together, centred in it.
+void MainWindowTest::enlargedWindowKeepsItsLayout() {
+    TForm1& form = Form();
+    form.show();
+    form.resize(form.sizeHint());
+    QCoreApplication::processEvents();
+    QList<QWidget*> controls{form.PortBox(),          form.DeviceBox(),    form.AddressEdit(),
+                             form.BaudBox(),          form.CodePageBox(),  form.ModuleBox(),
+                             form.ConnectionButton(), form.FileNameLabel()};
+    for (int i = 0; i < TForm1::EditorButtonCount; ++i)
+        controls << form.Button(static_cast<TForm1::EditorButton>(i));
+    const auto places = [&] {
+        QList<QRect> rects;
+        const QPoint origin = form.PortBox()->mapTo(&form, QPoint(0, 0));
+        for (QWidget* w : controls)
+            rects << QRect(w->mapTo(&form, QPoint(0, 0)) - origin, w->size());
+        return rects;
+    };
+    const QList<QRect> natural = places();
+    form.resize(form.sizeHint() * 2);
+    QCoreApplication::processEvents();
+    const QList<QRect> enlarged = places();
+    for (qsizetype i = 0; i < controls.size(); ++i)
+        QVERIFY2(enlarged[i] == natural[i], qPrintable(controls[i]->objectName()));
+    QWidget* central = form.centralWidget();
+    const QWidget* panel = central->findChild<QWidget*>(QStringLiteral("Panel"));
+    QVERIFY(panel);
+    QVERIFY((panel->geometry().center() - central->rect().center()).manhattanLength() <= 2);
 }
 
 void MainWindowTest::screenshot() {
