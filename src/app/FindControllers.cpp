@@ -244,7 +244,7 @@ void FindControllersDialog::AddRow(const FoundController& controller) {
 void FindControllersDialog::ShowProgress(int position, int maximum, const QString& text) {
     bar_->setMaximum(std::max(maximum, 1));
     bar_->setValue(std::clamp(position, 0, bar_->maximum()));
-    if (!text.isEmpty()) SetStatus(QStringLiteral("Asking ") + text, false);
+    if (!text.isEmpty()) SetStatus(QStringLiteral("Asking address ") + text, false);
 }
 
 void FindControllersDialog::StartScan() {
