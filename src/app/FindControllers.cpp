@@ -55,11 +55,11 @@ public:
     bool CancelRequested() override { return dialog_.cancelRequested_; }
     void ClearCancel() override { dialog_.cancelRequested_ = false; }
     void ProcessEvents() override { QCoreApplication::processEvents(); }
-    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) override {
-        return outer_.ChooseOpenFile(spec);
+    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& dialog) override {
+        return outer_.ChooseOpenFile(dialog);
     }
-    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) override {
-        return outer_.ChooseSaveFile(spec);
+    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& dialog) override {
+        return outer_.ChooseSaveFile(dialog);
     }
 
 private:
