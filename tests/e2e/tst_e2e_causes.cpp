@@ -5,12 +5,16 @@
 #include "E2eSupport.h"
 #include "editors/relays/Relays.h"
 #include "link/Commands.h"
+#include "support/Pty.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
+#include <thread>
 
 using namespace zyl;
 using namespace zyl::test;
@@ -101,6 +105,28 @@ private slots:
         const auto [got, text] = StatusRead(line);
         QCOMPARE(got, result);
         QCOMPARE(text, cause);
+    }
+
+    // A line that never stops sending (a stuck device, a wrong device): the read takes the
+    // reply's length and ends with a result and a cause, never waiting for the stream's end.
+    void endlessStream() {
+        Pty pty;
+        QVERIFY(pty.IsOpen());
+        std::atomic<bool> stop{false};
+        std::thread noise([&] {
+            const std::vector<std::uint8_t> chunk(256, 0x55);
+            while (!stop) pty.Write(chunk, 50);
+        });
+        SimLink line(pty.SlavePath());
+        QElapsedTimer timer;
+        timer.start();
+        const auto [result, text] = StatusRead(line);
+        const qint64 ms = timer.elapsed();
+        stop = true;
+        noise.join();
+        QVERIFY(result == int(LinkChecksumError) || result == int(LinkWrongAddress));
+        QVERIFY(!text.isEmpty());
+        QVERIFY2(ms < 3000, qPrintable(QString::number(ms)));
     }
 
     // The controller vanishes in the middle of a relay read: the read ends with its result
