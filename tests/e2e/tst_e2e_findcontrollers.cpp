@@ -84,7 +84,8 @@ private slots:
         const qint64 afterClick = clicked.elapsed();
         QVERIFY(clicked.isValid());
         QVERIFY2(afterClick < 100, qPrintable(QString::number(afterClick)));
-        QVERIFY(program.context->link.Cancelled());
+        // The click may land inside a probe's wait or between two probes (a direct probe
+        // is short); either way the scan ends at once with what it did so far.
         QVERIFY2(dialog.StatusLabel()->text().startsWith("Cancelled after"),
                  qPrintable(dialog.StatusLabel()->text()));
         QVERIFY(dialog.StartButton()->isEnabled());
