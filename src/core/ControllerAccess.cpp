@@ -19,6 +19,10 @@ Outcome ControllerAccess::Failed(bool report) {
 
 void ControllerAccess::ReadLinkSettings() {
     host.ClearCancel();
+    ReadLinkControls();
+}
+
+void ControllerAccess::ReadLinkControls() {
     DeviceAddress = static_cast<std::uint8_t>(controls.AddressValue());
     linkParams.PortIndex = controls.PortItemIndex();
     linkParams.BaudCode = controls.BaudItemIndex() == 1 ? 8 : 6;
@@ -103,6 +107,27 @@ bool ControllerAccess::ReadControllerSetup(TSetupBlock& setup) {
     }
     programBlockCount = ProgramBlockCountFor(setup);
     return true;
+}
+
+AccessThroughHost::AccessThroughHost(ControllerAccess& outer, Host& host)
+    : outer_(outer), savedHook_(outer.link.CurrentWaitHook()) {
+    inner_.emplace(outer.link, host, outer.controls, outer.settings);
+    ControllerAccess& inner = *inner_;
+    inner.moduleMode = outer.moduleMode;
+    inner.resetPending = outer.resetPending;
+    inner.programBlockCount = outer.programBlockCount;
+    inner.DeviceAddress = outer.DeviceAddress;
+    inner.linkParams = outer.linkParams;
+}
+
+AccessThroughHost::~AccessThroughHost() {
+    const ControllerAccess& inner = *inner_;
+    outer_.resetPending = inner.resetPending;
+    outer_.programBlockCount = inner.programBlockCount;
+    outer_.DeviceAddress = inner.DeviceAddress;
+    outer_.linkParams = inner.linkParams;
+    inner_.reset();
+    outer_.link.SetWaitHook(savedHook_);
 }
 
 } // namespace zyl

@@ -11,6 +11,7 @@
 #include "project/Records.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace zyl {
 
@@ -70,6 +71,9 @@ public:
     // Copies the main window's address, port and baud into DeviceAddress and linkParams. An
     // operation begins here, so a cancel request left from an earlier one is cleared.
     void ReadLinkSettings();
+    // The same without touching the cancel request: for a run of several blocks, where the
+    // cancel request is the run's Stop.
+    void ReadLinkControls();
 
     // "No communication" with the cause the link or the panel wait found, on a second line.
     void ReportNoCommunication();
@@ -102,6 +106,25 @@ public:
     // Reads the controller's setup block; every failure shows "No communication" and gives
     // false. On success programBlockCount follows word 99 (3 from version 501, else 2).
     [[nodiscard]] bool ReadControllerSetup(TSetupBlock& setup);
+};
+
+// An operation's own access to the controller through another host (a window with its own
+// Stop button and progress bars): the same link, link controls and settings. The outer
+// access's state is copied in, and back out when it ends (reset-pending flag, program block
+// count, address and link parameters); the link's wait hook is then restored.
+class AccessThroughHost {
+public:
+    AccessThroughHost(ControllerAccess& outer, Host& host);
+    ~AccessThroughHost();
+    AccessThroughHost(const AccessThroughHost&) = delete;
+    AccessThroughHost& operator=(const AccessThroughHost&) = delete;
+
+    [[nodiscard]] ControllerAccess& Access() { return *inner_; }
+
+private:
+    ControllerAccess& outer_;
+    TFkomunikacja::WaitHook savedHook_;
+    std::optional<ControllerAccess> inner_;
 };
 
 [[nodiscard]] constexpr int ProgramBlockCountFor(const TSetupBlock& setup) {

@@ -35,34 +35,80 @@ struct CommandMessages {
     bool notReady = true; // a panel wait that ended not ready
 };
 
-// The module-mode sequence of one command: submit, panel wait with the cancel checks, then
-// the collect (a read's own collect, or for a write the acknowledgement collect, which is
-// what a write command's Collect variant sends). onStep is called after the submit and after
-// the panel wait (the record editors show their progress there).
-inline Outcome RunModuleSequence(ControllerAccess& access, const std::function<int(Variant)>& send,
-                                 CommandMessages messages,
-                                 const std::function<void()>& onStep = {}) {
-    if (send(Variant::Submit) != LinkOk) return access.Failed(messages.failure);
+// How one packet of a transfer ended. panelNotReady tells a panel wait that ended not ready
+// from a command that failed (both are NoCommunication).
+struct PacketResult {
+    Outcome outcome = Outcome::Ok;
+    bool panelNotReady = false;
+};
+
+// The module-mode sequence of one command, showing no message: submit, panel wait with the
+// cancel checks, then the collect (a read's own collect, or for a write the acknowledgement
+// collect, which is what a write command's Collect variant sends). onStep is called after the
+// submit and after the panel wait (the record editors show their progress there).
+inline PacketResult ModuleSequence(ControllerAccess& access,
+                                   const std::function<int(Variant)>& send,
+                                   const std::function<void()>& onStep = {}) {
+    if (send(Variant::Submit) != LinkOk) return {access.Failed(false)};
     if (onStep) onStep();
     switch (access.PanelWait(true)) {
     case PanelWaitOutcome::Ready:
         break;
     case PanelWaitOutcome::Cancelled:
-        return Outcome::Cancelled;
+        return {Outcome::Cancelled};
     case PanelWaitOutcome::NotReady:
-        if (messages.notReady) access.ReportNoCommunication();
-        return Outcome::NoCommunication;
+        return {Outcome::NoCommunication, true};
     }
     if (onStep) onStep();
-    if (send(Variant::Collect) != LinkOk) return access.Failed(messages.failure);
-    return Outcome::Ok;
+    if (send(Variant::Collect) != LinkOk) return {access.Failed(false)};
+    return {};
+}
+
+// Shows what a packet's failure says: "Controller must be in STOP mode" for a refusal, "No
+// communication" (with its cause) as messages asks. Returns the packet's outcome.
+inline Outcome ReportPacket(ControllerAccess& access, PacketResult result,
+                            CommandMessages messages) {
+    if (result.outcome == Outcome::NotStopped) access.host.ShowMessageBox(MsgStopMode);
+    if (result.outcome == Outcome::NoCommunication &&
+        (result.panelNotReady ? messages.notReady : messages.failure))
+        access.ReportNoCommunication();
+    return result.outcome;
+}
+
+// The module-mode sequence with its messages.
+inline Outcome RunModuleSequence(ControllerAccess& access, const std::function<int(Variant)>& send,
+                                 CommandMessages messages,
+                                 const std::function<void()>& onStep = {}) {
+    return ReportPacket(access, ModuleSequence(access, send, onStep), messages);
+}
+
+enum class PacketDirection { Read, Write };
+
+// One packet of a block transfer, showing no message: a direct request; in module mode, for
+// a write, the STOP check (NotStopped when the controller runs), then the module sequence,
+// whose collect is the acknowledgement collect for a write. send is the command in its
+// variants; a write's Collect variant is never asked for.
+inline PacketResult TransferPacket(ControllerAccess& access, PacketDirection direction,
+                                   const std::function<int(Variant)>& send,
+                                   const std::function<void()>& onStep = {}) {
+    if (!access.moduleMode)
+        return {send(Variant::Direct) == LinkOk ? Outcome::Ok : access.Failed(false)};
+    if (direction == PacketDirection::Read) return ModuleSequence(access, send, onStep);
+    if (access.ControllerRunning()) return {Outcome::NotStopped};
+    return ModuleSequence(
+        access,
+        [&](Variant v) {
+            if (v == Variant::Collect)
+                return CollectAck(access.link, 4, access.DeviceAddress, access.linkParams);
+            return send(v);
+        },
+        onStep);
 }
 
 namespace detail {
 
-// Sends one packet as a direct request, then lets events run and looks at the cancel request.
-inline Outcome DirectPacket(ControllerAccess& access, const std::function<int()>& send) {
-    if (send() != LinkOk) return access.Failed(true);
+// Lets events run after a direct packet and looks at the cancel request.
+inline Outcome AfterDirectPacket(ControllerAccess& access) {
     access.host.ProcessEvents();
     return access.host.CancelRequested() ? Outcome::Cancelled : Outcome::Ok;
 }
@@ -82,21 +128,18 @@ Outcome ReadBlock(ControllerAccess& access, std::span<Record> block,
     std::vector<Record> packet(static_cast<std::size_t>(rules.K));
     Outcome outcome = Outcome::Ok;
     for (int p = 0; p < rules.P && outcome == Outcome::Ok; ++p) {
-        if (access.moduleMode) {
-            if (rules.stopCheckBeforeReads && access.ControllerRunning()) {
-                host.ShowMessageBox(MsgStopMode);
-                outcome = Outcome::NotStopped;
-                break;
-            }
-            outcome = RunModuleSequence(
-                access, [&](Variant v) { return command(v, std::span<Record>(packet), p); },
-                {true, rules.readNotReadyMessage});
-            if (outcome != Outcome::Ok) break;
-        } else {
-            outcome = detail::DirectPacket(
-                access, [&] { return command(Variant::Direct, std::span<Record>(packet), p); });
-            if (outcome != Outcome::Ok) break;
+        if (access.moduleMode && rules.stopCheckBeforeReads && access.ControllerRunning()) {
+            outcome = ReportPacket(access, {Outcome::NotStopped}, {});
+            break;
         }
+        outcome = ReportPacket(
+            access,
+            TransferPacket(access, PacketDirection::Read,
+                           [&](Variant v) { return command(v, std::span<Record>(packet), p); }),
+            {true, rules.readNotReadyMessage});
+        if (outcome == Outcome::Ok && !access.moduleMode)
+            outcome = detail::AfterDirectPacket(access);
+        if (outcome != Outcome::Ok) break;
         for (int j = 0; j < rules.K; ++j) {
             const int index = p * rules.K + j;
             if (index < N)
@@ -126,26 +169,14 @@ Outcome WriteBlock(ControllerAccess& access, std::span<const Record> block,
             packet[static_cast<std::size_t>(j)] =
                 block[static_cast<std::size_t>(index < N ? index : 0)];
         }
-        if (access.moduleMode) {
-            if (access.ControllerRunning()) {
-                host.ShowMessageBox(MsgStopMode);
-                outcome = Outcome::NotStopped;
-                break;
-            }
-            outcome = RunModuleSequence(
-                access,
-                [&](Variant v) {
-                    if (v == Variant::Collect)
-                        return CollectAck(access.link, 4, access.DeviceAddress, access.linkParams);
-                    return command(v, std::span<Record>(packet), p);
-                },
-                {true, rules.writeNotReadyMessage});
-            if (outcome != Outcome::Ok) break;
-        } else {
-            outcome = detail::DirectPacket(
-                access, [&] { return command(Variant::Direct, std::span<Record>(packet), p); });
-            if (outcome != Outcome::Ok) break;
-        }
+        outcome = ReportPacket(
+            access,
+            TransferPacket(access, PacketDirection::Write,
+                           [&](Variant v) { return command(v, std::span<Record>(packet), p); }),
+            {true, rules.writeNotReadyMessage});
+        if (outcome == Outcome::Ok && !access.moduleMode)
+            outcome = detail::AfterDirectPacket(access);
+        if (outcome != Outcome::Ok) break;
         host.ShowProgress(p + 1, rules.P, "");
     }
     host.HideProgress();

@@ -1,0 +1,140 @@
+#include "transfer/ProjectCompare.h"
+
+#include "link/CommandCatalogue.h"
+#include "link/CommandEncoding.h"
+
+#include <algorithm>
+#include <memory>
+#include <span>
+
+namespace zyl {
+
+namespace {
+
+// Records p x K + 1 to p x K + K as the write sends them (slots beyond the block's end carry
+// its first record), and the records a read of group p lands (as far as the block reaches).
+template <class Record, std::size_t K>
+std::array<Record, K> Sent(std::span<const Record> block, int p) {
+    std::array<Record, K> packet;
+    for (std::size_t j = 0; j < K; ++j) {
+        const std::size_t index = std::size_t(p) * K + j;
+        packet[j] = block[index < block.size() ? index : 0];
+    }
+    return packet;
+}
+
+template <class Record, std::size_t K>
+void Land(const std::array<Record, K>& packet, std::span<Record> block, int p) {
+    for (std::size_t j = 0; j < K; ++j) {
+        const std::size_t index = std::size_t(p) * K + j;
+        if (index < block.size()) block[index] = packet[j];
+    }
+}
+
+// A block of groups: each group's write payload decoded as its read reply.
+template <class Record, std::size_t K, class Build, class Decode>
+void GroupsReadBack(std::span<const Record> sent, std::span<Record> out, Build build,
+                    Decode decode) {
+    const int groups = int((out.size() + K - 1) / K);
+    for (int p = 0; p < groups; ++p) {
+        const std::array<Record, K> packet = Sent<Record, K>(sent, p);
+        const InnerRequest request = build(std::span<const Record, K>(packet), p);
+        std::array<Record, K> got{};
+        decode(std::span<const std::uint8_t>(request.payload), std::span<Record, K>(got), p);
+        Land<Record, K>(got, out, p);
+    }
+}
+
+void ProgramReadBack(const TProgramRecord& sent, TProgramRecord& out, int parts, int codePage) {
+    for (int part = 0; part < parts; ++part) {
+        const std::vector<std::uint8_t> data = EncodeProgramPart(sent, part, parts, codePage);
+        DecodeProgramPart(data, out, part, parts, codePage);
+    }
+}
+
+} // namespace
+
+void ProjectAsReadBack(const Project& project, Project& out, int parts, int codePage) {
+    // What the write sends: the project with every block numbered.
+    const auto sent = std::make_unique<Project>(project);
+    TProjectImage& s = sent->image;
+    NumberRelays(s.Relays);
+    NumberProcesses(s.Processes);
+    NumberProcesses(s.WashingProcesses);
+    NumberAlarms(s.Alarms);
+    NumberSpecialStatuses(s.SpecialStatuses);
+    NumberPrograms(s.Programs);
+    SetWashingProgramNumber(s);
+
+    // What a read lands: fields no read touches stay as the project holds them.
+    out = project;
+    TProjectImage& o = out.image;
+
+    DecodeSetupParameters(BuildWriteSetupParametersRequest(s.Setup).payload, o.Setup);
+
+    GroupsReadBack<TRelayRecord, 6>(
+        s.Relays, o.Relays,
+        [&](std::span<const TRelayRecord, 6> packet, int p) {
+            return BuildWriteRelayGroupRequest(packet, p, codePage);
+        },
+        [&](std::span<const std::uint8_t> data, std::span<TRelayRecord, 6> got, int p) {
+            DecodeRelayGroup(data, got, p, codePage);
+        });
+
+    for (const bool washing : {false, true}) {
+        const auto table = std::span<const TProcessRecord, ProcessCount>(
+            washing ? s.WashingProcesses : s.Processes);
+        const auto landed =
+            std::span<TProcessRecord, ProcessCount>(washing ? o.WashingProcesses : o.Processes);
+        GroupsReadBack<TProcessRecord, 8>(
+            table, landed,
+            [&](std::span<const TProcessRecord, 8> packet, int p) {
+                return BuildWriteProcessGroupRequest(packet, p, washing, codePage);
+            },
+            [&](std::span<const std::uint8_t> data, std::span<TProcessRecord, 8> got, int p) {
+                DecodeProcessGroup(data, got, p, codePage);
+            });
+        DecodeProcessParameters(BuildWriteProcessParametersRequest(table, washing).payload, landed);
+    }
+
+    GroupsReadBack<TAlarmRecord, 12>(
+        s.Alarms, o.Alarms,
+        [&](std::span<const TAlarmRecord, 12> packet, int p) {
+            return BuildWriteAlarmGroupRequest(packet, p, codePage);
+        },
+        [&](std::span<const std::uint8_t> data, std::span<TAlarmRecord, 12> got, int p) {
+            DecodeAlarmGroup(data, got, p, codePage);
+        });
+
+    {
+        std::array<TSpecialStatusRecord, SpecialStatusCount> six{};
+        DecodeSpecialStatuses(BuildWriteSpecialStatusesRequest(s.SpecialStatuses).payload, six);
+        std::copy(six.begin(), six.end(), std::begin(o.SpecialStatuses));
+        SetFixedSpecialStatusNames(o);
+    }
+
+    for (int n = 0; n < ProgramCount - 1; ++n)
+        ProgramReadBack(s.Programs[n], o.Programs[n], parts, codePage);
+    ProgramReadBack(s.WashingProgram, o.WashingProgram, parts, codePage);
+    SetWashingProgramName(o);
+
+    {
+        std::array<TAnalogOutputRecord, AnalogOutputCount> outputs{};
+        DecodeAnalogOutputs(BuildWriteAnalogOutputsRequest(s.AnalogOutputs, codePage).payload,
+                            outputs, codePage);
+        std::copy(outputs.begin(), outputs.end(), std::begin(o.AnalogOutputs));
+    }
+    {
+        std::array<TPidRecord, PidCount> regulators{};
+        DecodePidRegulators(BuildWritePidRegulatorsRequest(sent->pid).payload, regulators);
+        std::copy(regulators.begin(), regulators.end(), std::begin(out.pid));
+    }
+}
+
+} // namespace zyl
+
+namespace zyl {
+std::vector<BlockDifference> CompareProjectBlock(ProjectBlock, const Project&, const Project&) {
+    return {};
+}
+} // namespace zyl

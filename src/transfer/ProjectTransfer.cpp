@@ -1,0 +1,546 @@
+#include "transfer/ProjectTransfer.h"
+
+#include "editors/BlockTransfer.h"
+#include "editors/programs/Programs.h"
+#include "link/CommandCatalogue.h"
+#include "link/CommandEncoding.h"
+#include "link/Commands.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+namespace zyl {
+
+namespace {
+
+struct BlockNames {
+    const char* writeCaption;
+    const char* readCaption;
+    const char* name;
+};
+
+constexpr std::array<BlockNames, ProjectBlockCount> Names = {{
+    {"Setup", "Setup", "setup"},
+    {"Relays", "Relays", "relays"},
+    {"Processes", "Processes", "processes"},
+    {"Processes WASHING", "Processes WASHING", "processes-washing"},
+    {"Alarms", "Alarms", "alarms"},
+    {"Special statuses", "Special statuses", "special-statuses"},
+    {"Programs", "Programs", "programs"},
+    {"Program WASHING", "Program WASHING", "program-washing"},
+    {"Analog OUT", "Analog OUT", "analog-outputs"},
+    {" PID ", "PID ", "pid"},
+}};
+
+constexpr int RelayPackets = 6, RelaysPerPacket = 6;
+constexpr int ProcessPackets = 2, ProcessesPerPacket = 8;
+constexpr int AlarmPackets = 2, AlarmsPerPacket = 12;
+constexpr int ListedPrograms = ProgramCount - 1; // program 100 is never sent nor read
+
+// One run: the access, the window and the rules every block shares.
+class Run {
+public:
+    Run(ControllerAccess& access, Project& project, ProjectRunView& view)
+        : access(access), link(access.link), project(project), image(project.image), view(view) {}
+
+    ControllerAccess& access;
+    TFkomunikacja& link;
+    Project& project;
+    TProjectImage& image;
+    ProjectRunView& view;
+
+    // Lets pending events run (a Stop click lands here) and says whether Stop was pressed.
+    bool StopRequested() {
+        access.host.ProcessEvents();
+        return access.host.CancelRequested();
+    }
+
+    // The common start of every block: the link controls, then the row's bar.
+    void Start(ProjectBlock block, int maximum) {
+        access.ReadLinkControls();
+        view.RowStarted(block, maximum);
+    }
+
+    // One packet; a refusal shows its message. Ok while the block may go on.
+    BlockEnd Packet(PacketDirection direction, const std::function<int(Variant)>& send,
+                    const std::function<void()>& onStep = {}) {
+        const PacketResult result = TransferPacket(access, direction, send, onStep);
+        switch (result.outcome) {
+        case Outcome::Ok:
+            return BlockEnd::Ok;
+        case Outcome::NoCommunication:
+            return BlockEnd::Error;
+        case Outcome::NotStopped:
+            access.host.ShowMessageBox(MsgStopMode);
+            return BlockEnd::NotStopped;
+        case Outcome::Cancelled:
+            break;
+        }
+        return BlockEnd::Stopped;
+    }
+
+    // The controller's setup read before the programs: the program block count, or nothing
+    // (it has said "No communication", or Stop ended it).
+    std::optional<int> ProgramBlockCount() {
+        access.ReadLinkControls();
+        TSetupBlock setup{};
+        if (!access.ReadControllerSetup(setup)) return std::nullopt;
+        return access.programBlockCount;
+    }
+
+    // A single-frame block's progress as the module sequence goes: 1 after the submit, 2
+    // after the panel wait; the caller sets 3 at the end.
+    std::function<void()> ThreeSteps(ProjectBlock block) {
+        return [this, block, step = 0]() mutable { view.RowProgress(block, ++step); };
+    }
+};
+
+// Records p x K + 1 to p x K + K of a block; slots beyond its end carry its first record.
+template <class Record, std::size_t K>
+std::array<Record, K> PacketOf(std::span<const Record> block, int p) {
+    std::array<Record, K> packet;
+    for (std::size_t j = 0; j < K; ++j) {
+        const std::size_t index = std::size_t(p) * K + j;
+        packet[j] = block[index < block.size() ? index : 0];
+    }
+    return packet;
+}
+
+// Group p's records into the block, as far as the block reaches.
+template <class Record, std::size_t K>
+void LandPacket(const std::array<Record, K>& packet, std::span<Record> block, int p) {
+    for (std::size_t j = 0; j < K; ++j) {
+        const std::size_t index = std::size_t(p) * K + j;
+        if (index < block.size()) block[index] = packet[j];
+    }
+}
+
+// A block written in P packets of K records, the Stop check before each.
+template <class Record, std::size_t K, class Send>
+BlockEnd WriteGroups(Run& run, ProjectBlock row, std::span<const Record> block, int P, Send send) {
+    run.Start(row, P);
+    for (int p = 0; p < P; ++p) {
+        const std::array<Record, K> packet = PacketOf<Record, K>(block, p);
+        if (run.StopRequested()) return BlockEnd::Stopped;
+        const BlockEnd end = run.Packet(PacketDirection::Write, [&](Variant v) {
+            return send(v, std::span<const Record, K>(packet), p);
+        });
+        if (end != BlockEnd::Ok) return end;
+        run.view.RowProgress(row, p + 1);
+    }
+    return BlockEnd::Ok;
+}
+
+// A block read in P groups of K records, the Stop check before each; groups already
+// received stay in the block when a later one fails.
+template <class Record, std::size_t K, class Send>
+BlockEnd ReadGroups(Run& run, ProjectBlock row, std::span<Record> block, int P, Send send) {
+    run.Start(row, P);
+    for (int p = 0; p < P; ++p) {
+        if (run.StopRequested()) return BlockEnd::Stopped;
+        std::array<Record, K> packet{};
+        const BlockEnd end = run.Packet(PacketDirection::Read, [&](Variant v) {
+            return send(v, std::span<Record, K>(packet), p);
+        });
+        if (end != BlockEnd::Ok) return end;
+        LandPacket<Record, K>(packet, block, p);
+        run.view.RowProgress(row, p + 1);
+    }
+    return BlockEnd::Ok;
+}
+
+// A block of one frame (analog outputs, PID) with one Stop check at its start.
+BlockEnd SingleFrame(Run& run, ProjectBlock row, PacketDirection direction,
+                     const std::function<int(Variant)>& send) {
+    run.Start(row, 1);
+    if (run.StopRequested()) return BlockEnd::Stopped;
+    const BlockEnd end = run.Packet(direction, send);
+    if (end == BlockEnd::Ok) run.view.RowProgress(row, 1);
+    return end;
+}
+
+// --- writes --------------------------------------------------------------------------------
+
+BlockEnd WriteSetup(Run& run) {
+    constexpr ProjectBlock row = ProjectBlock::Setup;
+    run.Start(row, 3);
+    const BlockEnd end = run.Packet(
+        PacketDirection::Write,
+        [&](Variant v) {
+            return WriteSetupParameters(run.link, v, run.image.Setup, run.access.DeviceAddress,
+                                        run.access.linkParams);
+        },
+        run.ThreeSteps(row));
+    if (end == BlockEnd::Ok) run.view.RowProgress(row, 3);
+    return end;
+}
+
+BlockEnd WriteProcesses(Run& run, bool washing) {
+    const ProjectBlock row = washing ? ProjectBlock::WashingProcesses : ProjectBlock::Processes;
+    NumberProcesses(run.image.Processes);
+    NumberProcesses(run.image.WashingProcesses);
+    const auto table = std::span<const TProcessRecord, ProcessCount>(
+        washing ? run.image.WashingProcesses : run.image.Processes);
+    const BlockEnd groups = WriteGroups<TProcessRecord, ProcessesPerPacket>(
+        run, row, table, ProcessPackets,
+        [&](Variant v, std::span<const TProcessRecord, ProcessesPerPacket> packet, int p) {
+            return WriteProcessGroup(run.link, v, packet, p, washing, run.access.DeviceAddress,
+                                     run.access.linkParams);
+        });
+    if (groups != BlockEnd::Ok) return groups;
+    // The step presets of all 16 follow; the row is OK only when they arrived too.
+    return run.Packet(PacketDirection::Write, [&](Variant v) {
+        return WriteProcessParameters(run.link, v, table, washing, run.access.DeviceAddress,
+                                      run.access.linkParams);
+    });
+}
+
+BlockEnd WritePrograms(Run& run) {
+    constexpr ProjectBlock row = ProjectBlock::Programs;
+    const std::optional<int> parts = run.ProgramBlockCount();
+    if (!parts) return run.link.Cancelled() ? BlockEnd::Stopped : BlockEnd::NoSetup;
+    NumberPrograms(run.image.Programs);
+    run.Start(row, ListedPrograms);
+    for (int n = 1; n <= ListedPrograms; ++n) {
+        if (run.StopRequested()) return BlockEnd::Stopped;
+        const TProgramRecord& program = run.image.Programs[n - 1];
+        for (int part = 0; part < *parts; ++part) {
+            const BlockEnd end = run.Packet(PacketDirection::Write, [&](Variant v) {
+                return WriteProgram(run.link, v, program, part, *parts, run.access.DeviceAddress,
+                                    run.access.linkParams);
+            });
+            if (end != BlockEnd::Ok) return end;
+        }
+        run.view.RowProgress(row, n);
+    }
+    return BlockEnd::Ok;
+}
+
+BlockEnd WriteWashingProgram(Run& run) {
+    constexpr ProjectBlock row = ProjectBlock::WashingProgram;
+    const std::optional<int> parts = run.ProgramBlockCount();
+    if (!parts) return run.link.Cancelled() ? BlockEnd::Stopped : BlockEnd::NoSetup;
+    SetWashingProgramNumber(run.image);
+    run.Start(row, *parts);
+    for (int part = 0; part < *parts; ++part) {
+        const BlockEnd end = run.Packet(PacketDirection::Write, [&](Variant v) {
+            return WriteProgram(run.link, v, run.image.WashingProgram, part, *parts,
+                                run.access.DeviceAddress, run.access.linkParams);
+        });
+        if (end != BlockEnd::Ok) return end;
+        run.view.RowProgress(row, part + 1);
+    }
+    return BlockEnd::Ok;
+}
+
+BlockEnd WriteBlockOf(Run& run, ProjectBlock block) {
+    TProjectImage& image = run.image;
+    ControllerAccess& a = run.access;
+    switch (block) {
+    case ProjectBlock::Setup:
+        return WriteSetup(run);
+    case ProjectBlock::Relays:
+        NumberRelays(image.Relays);
+        return WriteGroups<TRelayRecord, RelaysPerPacket>(
+            run, block, std::span<const TRelayRecord>(image.Relays), RelayPackets,
+            [&](Variant v, std::span<const TRelayRecord, RelaysPerPacket> packet, int p) {
+                return WriteRelayGroup(run.link, v, packet, p, a.DeviceAddress, a.linkParams);
+            });
+    case ProjectBlock::Processes:
+        return WriteProcesses(run, false);
+    case ProjectBlock::WashingProcesses:
+        return WriteProcesses(run, true);
+    case ProjectBlock::Alarms:
+        NumberAlarms(image.Alarms);
+        return WriteGroups<TAlarmRecord, AlarmsPerPacket>(
+            run, block, std::span<const TAlarmRecord>(image.Alarms), AlarmPackets,
+            [&](Variant v, std::span<const TAlarmRecord, AlarmsPerPacket> packet, int p) {
+                return WriteAlarmGroup(run.link, v, packet, p, a.DeviceAddress, a.linkParams);
+            });
+    case ProjectBlock::SpecialStatuses:
+        NumberSpecialStatuses(image.SpecialStatuses);
+        return WriteGroups<TSpecialStatusRecord, SpecialStatusCount>(
+            run, block, std::span<const TSpecialStatusRecord>(image.SpecialStatuses), 1,
+            [&](Variant v, std::span<const TSpecialStatusRecord, SpecialStatusCount> packet, int) {
+                return WriteSpecialStatuses(run.link, v, packet, a.DeviceAddress, a.linkParams);
+            });
+    case ProjectBlock::Programs:
+        return WritePrograms(run);
+    case ProjectBlock::WashingProgram:
+        return WriteWashingProgram(run);
+    case ProjectBlock::AnalogOutputs:
+        return SingleFrame(run, block, PacketDirection::Write, [&](Variant v) {
+            return WriteAnalogOutputs(run.link, v, image.AnalogOutputs, a.DeviceAddress,
+                                      a.linkParams);
+        });
+    case ProjectBlock::Pid:
+        return SingleFrame(run, block, PacketDirection::Write, [&](Variant v) {
+            return WritePidRegulators(run.link, v, run.project.pid, a.DeviceAddress, a.linkParams);
+        });
+    }
+    return BlockEnd::NotRun;
+}
+
+// --- reads ---------------------------------------------------------------------------------
+
+BlockEnd ReadSetup(Run& run) {
+    constexpr ProjectBlock row = ProjectBlock::Setup;
+    run.Start(row, 3);
+    TSetupBlock read = run.image.Setup;
+    const BlockEnd end = run.Packet(
+        PacketDirection::Read,
+        [&](Variant v) {
+            return ReadSetupParameters(run.link, v, read, run.access.DeviceAddress,
+                                       run.access.linkParams);
+        },
+        run.ThreeSteps(row));
+    if (end != BlockEnd::Ok) return end;
+    run.image.Setup = read;
+    run.view.RowProgress(row, 3);
+    return end;
+}
+
+using StepPresets = std::array<std::int16_t, 5>;
+
+BlockEnd ReadProcesses(Run& run, bool washing) {
+    const ProjectBlock row = washing ? ProjectBlock::WashingProcesses : ProjectBlock::Processes;
+    const auto table = std::span<TProcessRecord, ProcessCount>(washing ? run.image.WashingProcesses
+                                                                       : run.image.Processes);
+    // The group read clears the step presets of what it fills: they stay as they were until
+    // their own read has succeeded.
+    std::array<StepPresets, ProcessCount> kept;
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        std::memcpy(kept[i].data(), table[i].StepPresets, sizeof kept[i]);
+    const BlockEnd groups = ReadGroups<TProcessRecord, ProcessesPerPacket>(
+        run, row, table, ProcessPackets,
+        [&](Variant v, std::span<TProcessRecord, ProcessesPerPacket> packet, int p) {
+            return ReadProcessGroup(run.link, v, packet, p, washing, run.access.DeviceAddress,
+                                    run.access.linkParams);
+        });
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        std::memcpy(table[i].StepPresets, kept[i].data(), sizeof kept[i]);
+    if (groups != BlockEnd::Ok) return groups;
+
+    std::array<TProcessRecord, ProcessCount> presets{};
+    const BlockEnd end = run.Packet(PacketDirection::Read, [&](Variant v) {
+        return ReadProcessParameters(run.link, v, presets, washing, run.access.DeviceAddress,
+                                     run.access.linkParams);
+    });
+    if (end != BlockEnd::Ok) return end;
+    for (std::size_t i = 0; i < presets.size(); ++i)
+        std::memcpy(table[i].StepPresets, presets[i].StepPresets, sizeof presets[i].StepPresets);
+    return end;
+}
+
+BlockEnd ReadSpecialStatusesBlock(Run& run) {
+    constexpr ProjectBlock row = ProjectBlock::SpecialStatuses;
+    run.Start(row, 3);
+    std::array<TSpecialStatusRecord, SpecialStatusCount> six{};
+    const BlockEnd end = run.Packet(
+        PacketDirection::Read,
+        [&](Variant v) {
+            return ReadSpecialStatuses(run.link, v, six, run.access.DeviceAddress,
+                                       run.access.linkParams);
+        },
+        run.ThreeSteps(row));
+    if (end != BlockEnd::Ok) return end;
+    std::copy(six.begin(), six.end(), std::begin(run.image.SpecialStatuses));
+    SetFixedSpecialStatusNames(run.image);
+    run.view.RowProgress(row, 3);
+    return end;
+}
+
+// Every part of one program into a copy of its record, which replaces it when all arrived.
+BlockEnd ReadWholeProgramInto(Run& run, TProgramRecord& program, int programIndex, int parts,
+                              const std::function<void(int)>& beforePart) {
+    TProgramRecord read = program;
+    for (int part = 0; part < parts; ++part) {
+        if (beforePart) beforePart(part);
+        const BlockEnd end = run.Packet(PacketDirection::Read, [&](Variant v) {
+            return ReadProgram(run.link, v, read, part, programIndex, parts,
+                               run.access.DeviceAddress, run.access.linkParams);
+        });
+        if (end != BlockEnd::Ok) return end;
+    }
+    program = read;
+    return BlockEnd::Ok;
+}
+
+BlockEnd ReadPrograms(Run& run) {
+    constexpr ProjectBlock row = ProjectBlock::Programs;
+    const std::optional<int> parts = run.ProgramBlockCount();
+    if (!parts) return run.link.Cancelled() ? BlockEnd::Stopped : BlockEnd::NoSetup;
+    run.Start(row, ListedPrograms);
+    for (int n = 1; n <= ListedPrograms; ++n) {
+        if (run.StopRequested()) return BlockEnd::Stopped;
+        const BlockEnd end =
+            ReadWholeProgramInto(run, run.image.Programs[n - 1], n - 1, *parts, {});
+        if (end != BlockEnd::Ok) return end;
+        run.view.RowProgress(row, n);
+    }
+    return BlockEnd::Ok;
+}
+
+BlockEnd ReadWashingProgram(Run& run) {
+    constexpr ProjectBlock row = ProjectBlock::WashingProgram;
+    const std::optional<int> parts = run.ProgramBlockCount();
+    if (!parts) return run.link.Cancelled() ? BlockEnd::Stopped : BlockEnd::NoSetup;
+    run.Start(row, *parts);
+    const BlockEnd end =
+        ReadWholeProgramInto(run, run.image.WashingProgram, WashingProgramIndex, *parts,
+                             [&](int part) { run.view.RowProgress(row, part + 1); });
+    if (end == BlockEnd::Ok) SetWashingProgramName(run.image);
+    return end;
+}
+
+BlockEnd ReadBlockOf(Run& run, ProjectBlock block) {
+    TProjectImage& image = run.image;
+    ControllerAccess& a = run.access;
+    switch (block) {
+    case ProjectBlock::Setup:
+        return ReadSetup(run);
+    case ProjectBlock::Relays:
+        return ReadGroups<TRelayRecord, RelaysPerPacket>(
+            run, block, std::span<TRelayRecord>(image.Relays), RelayPackets,
+            [&](Variant v, std::span<TRelayRecord, RelaysPerPacket> packet, int p) {
+                return ReadRelayGroup(run.link, v, packet, p, a.DeviceAddress, a.linkParams);
+            });
+    case ProjectBlock::Processes:
+        return ReadProcesses(run, false);
+    case ProjectBlock::WashingProcesses:
+        return ReadProcesses(run, true);
+    case ProjectBlock::Alarms:
+        return ReadGroups<TAlarmRecord, AlarmsPerPacket>(
+            run, block, std::span<TAlarmRecord>(image.Alarms), AlarmPackets,
+            [&](Variant v, std::span<TAlarmRecord, AlarmsPerPacket> packet, int p) {
+                return ReadAlarmGroup(run.link, v, packet, p, a.DeviceAddress, a.linkParams);
+            });
+    case ProjectBlock::SpecialStatuses:
+        return ReadSpecialStatusesBlock(run);
+    case ProjectBlock::Programs:
+        return ReadPrograms(run);
+    case ProjectBlock::WashingProgram:
+        return ReadWashingProgram(run);
+    case ProjectBlock::AnalogOutputs: {
+        std::array<TAnalogOutputRecord, AnalogOutputCount> read{};
+        const BlockEnd end = SingleFrame(run, block, PacketDirection::Read, [&](Variant v) {
+            return ReadAnalogOutputs(run.link, v, read, a.DeviceAddress, a.linkParams);
+        });
+        if (end == BlockEnd::Ok) std::copy(read.begin(), read.end(), image.AnalogOutputs);
+        return end;
+    }
+    case ProjectBlock::Pid: {
+        std::array<TPidRecord, PidCount> read{};
+        const BlockEnd end = SingleFrame(run, block, PacketDirection::Read, [&](Variant v) {
+            return ReadPidRegulators(run.link, v, read, a.DeviceAddress, a.linkParams);
+        });
+        if (end == BlockEnd::Ok) std::copy(read.begin(), read.end(), run.project.pid);
+        return end;
+    }
+    }
+    return BlockEnd::NotRun;
+}
+
+// Runs the selected rows; after each row, ticked or not, a Stop ends the run.
+template <class RowFn> ProjectRunResult RunRows(Run& run, const BlockSelection& blocks, RowFn row) {
+    ProjectRunResult result;
+    for (const ProjectBlock block : ProjectBlocks) {
+        const int i = RowOf(block);
+        if (blocks[std::size_t(i)]) {
+            const BlockEnd end = row(block, result.differences[std::size_t(i)]);
+            result.ends[std::size_t(i)] = end;
+            if (end != BlockEnd::Stopped) run.view.RowEnded(block, end);
+        }
+        if (result.Any(BlockEnd::Stopped) || run.StopRequested()) {
+            result.stopped = true;
+            return result;
+        }
+    }
+    result.completed = true;
+    run.access.host.ShowMessageBox(MsgOperationComplete);
+    return result;
+}
+
+} // namespace
+
+const char* WriteRowCaption(ProjectBlock block) {
+    return Names[std::size_t(RowOf(block))].writeCaption;
+}
+const char* ReadRowCaption(ProjectBlock block) {
+    return Names[std::size_t(RowOf(block))].readCaption;
+}
+const char* ProjectBlockName(ProjectBlock block) {
+    return Names[std::size_t(RowOf(block))].name;
+}
+
+std::optional<ProjectBlock> ProjectBlockFromName(std::string_view name) {
+    for (const ProjectBlock block : ProjectBlocks)
+        if (name == ProjectBlockName(block)) return block;
+    return std::nullopt;
+}
+
+std::string ProjectBlockLabel(ProjectBlock block) {
+    std::string_view caption = WriteRowCaption(block);
+    while (!caption.empty() && caption.front() == ' ') caption.remove_prefix(1);
+    while (!caption.empty() && caption.back() == ' ') caption.remove_suffix(1);
+    return std::string(caption);
+}
+
+const char* RowResultText(BlockEnd end) {
+    switch (end) {
+    case BlockEnd::Ok:
+        return "OK";
+    case BlockEnd::Error:
+        return "Error";
+    case BlockEnd::Difference:
+        return "Difference";
+    default:
+        return "";
+    }
+}
+
+bool ProjectRunResult::Any(BlockEnd end) const {
+    return std::find(ends.begin(), ends.end(), end) != ends.end();
+}
+
+ProjectRunResult WriteProject(ControllerAccess& access, Project& project,
+                              const BlockSelection& blocks, ProjectRunView& view) {
+    Run run(access, project, view);
+    access.ReadLinkControls();
+    access.resetPending = true;
+    ProjectRunResult result =
+        RunRows(run, blocks, [&](ProjectBlock block, std::vector<BlockDifference>&) {
+            return WriteBlockOf(run, block);
+        });
+    access.ResetDeviceIfPending();
+    return result;
+}
+
+ProjectRunResult ReadProject(ControllerAccess& access, Project& project,
+                             const BlockSelection& blocks, bool compare, ProjectRunView& view) {
+    Run run(access, project, view);
+    access.ReadLinkControls();
+    std::unique_ptr<Project> before;
+    if (compare) before = std::make_unique<Project>(project);
+    std::unique_ptr<Project> expected;
+    int expectedParts = 0;
+    ProjectRunResult result =
+        RunRows(run, blocks, [&](ProjectBlock block, std::vector<BlockDifference>& differences) {
+            const BlockEnd end = ReadBlockOf(run, block);
+            if (!compare || end != BlockEnd::Ok) return end;
+            // The program block count is known once a program block was read.
+            if (!expected || expectedParts != access.programBlockCount) {
+                expected = std::make_unique<Project>();
+                expectedParts = access.programBlockCount;
+                ProjectAsReadBack(*before, *expected, expectedParts, access.link.codePage);
+            }
+            differences = CompareProjectBlock(block, *expected, project);
+            return differences.empty() ? BlockEnd::Ok : BlockEnd::Difference;
+        });
+    if (compare && result.stopped) project = *before;
+    return result;
+}
+
+} // namespace zyl
