@@ -16,6 +16,8 @@
 #include "link/QtSerialPort.h"
 #include "panel/CodePage.h"
 #include "project/IniFile.h"
+#include "transfer/UProjektRSIn.h"
+#include "transfer/UProjektRsOut.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -761,8 +763,13 @@ void TForm1::OpenAnalogOutputs() {
 void TForm1::OpenPidRegulators() {
     OpenPidList(context_, this);
 }
-void TForm1::ReadFromController() {}
-void TForm1::WriteToController() {}
+void TForm1::ReadFromController() {
+    OpenProjectRead(context_, this);
+    EnableProjectCommands(true);
+}
+void TForm1::WriteToController() {
+    OpenProjectWrite(context_, this);
+}
 void TForm1::SetLanguages() {}
 
 } // namespace zyl
