@@ -16,9 +16,12 @@
 #include "link/Commands.h"
 #include "link/PortList.h"
 #include "link/QtSerialPort.h"
+#include "panel/CodePage.h"
 #include "project/BlockFile.h"
+#include "project/ProjectFiles.h"
 #include "project/ProjectImage.h"
 #include "service/SetupTransfer.h"
+#include "transfer/ProjectTransfer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -99,6 +102,13 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& o) {
         if (!o.words.empty() && o.words[0] == "scan" && (a == "--baud" || a == "--addresses")) {
             o.words.push_back(a);
             if (value(v)) o.words.push_back(v);
+            continue;
+        }
+        // The project commands' own options; they read them with their arguments.
+        if (!o.words.empty() && (o.words[0] == "read-project" || o.words[0] == "write-project") &&
+            (a == "--blocks" || a == "--backup" || a == "--compare" || a == "--verify")) {
+            o.words.push_back(a);
+            if ((a == "--blocks" || a == "--backup") && value(v)) o.words.push_back(v);
             continue;
         }
         if (a == "--port") {
@@ -508,6 +518,206 @@ int Scan(Session& s, const ScanPlan& plan) {
     return ExitOk;
 }
 
+// --- whole projects --------------------------------------------------------------------------
+
+struct ProjectArguments {
+    std::string file;
+    BlockSelection blocks = AllProjectBlocks;
+    bool compare = false;
+};
+
+std::string BlockNameList() {
+    std::string names;
+    for (const ProjectBlock block : ProjectBlocks)
+        names += (names.empty() ? "" : ", ") + std::string(ProjectBlockName(block));
+    return names;
+}
+
+// A comma-separated list of project block names; empty on success, else what is wrong.
+std::string ParseBlockList(const std::string& list, BlockSelection& blocks) {
+    blocks.fill(false);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = list.find(',', start);
+        const std::string name = list.substr(start, comma - start);
+        if (name.empty()) return "an empty block name in \"" + list + "\"";
+        const std::optional<ProjectBlock> block = ProjectBlockFromName(name);
+        if (!block) return "unknown block " + name + " (blocks: " + BlockNameList() + ")";
+        blocks[std::size_t(RowOf(*block))] = true;
+        if (comma == std::string::npos) return {};
+        start = comma + 1;
+    }
+}
+
+// read-project FILE [--blocks LIST] [--compare], write-project FILE [--blocks LIST]; empty on
+// success, else the usage error.
+std::string ParseProjectArguments(const std::string& command, const std::vector<std::string>& args,
+                                  ProjectArguments& p) {
+    const bool read = command == "read-project";
+    bool blocksGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--blocks") {
+            if (blocksGiven) return command + " takes --blocks once";
+            if (i + 1 >= args.size()) return command + " --blocks needs a list of blocks";
+            if (std::string e = ParseBlockList(args[++i], p.blocks); !e.empty())
+                return command + " --blocks: " + e;
+            blocksGiven = true;
+        } else if (read && a == "--compare") {
+            p.compare = true;
+        } else if (!read && (a == "--verify" || a == "--backup")) {
+            return "write-project " + a + " is not available yet";
+        } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+            return command + " does not take " + a;
+        } else if (p.file.empty()) {
+            p.file = a;
+        } else {
+            return command + " takes one project FILE";
+        }
+    }
+    if (p.file.empty()) return command + " needs a project FILE";
+    return {};
+}
+
+// Why a file does not load as size bytes: the system's reason, or its length; empty when it
+// does.
+std::string WhyNotLoaded(const std::string& path, std::size_t size, const std::string& what) {
+    std::vector<std::byte> buffer(size);
+    const FileRead read = ReadRegularFile(path, buffer);
+    if (!read) return read.error;
+    if (read.size >= size) return {};
+    return path + " is " + std::to_string(read.fileSize) + " bytes long, too short for " + what;
+}
+
+// The project FILE with its side files, or, when FILE does not exist and fromTemplate is
+// set, a new project from the template as File > New makes it. Empty on success, else why.
+std::string LoadProjectFor(Session& s, const std::string& file, bool fromTemplate,
+                           Project& project) {
+    if (!PathExists(file)) {
+        if (!fromTemplate) return "cannot read " + file + ": No such file or directory";
+        ProjectDocument doc(project);
+        NewProject(doc, s.host, ProgramFolder());
+        if (doc.fileName.empty())
+            return file + " does not exist and the template cannot make it: " +
+                   WhyNotLoaded(ProgramFile(TemplateFileName), ProjectImageSize, "a project");
+        return {};
+    }
+    if (!LoadMainFile(project, file)) {
+        const std::string why = WhyNotLoaded(file, ProjectImageSize, "a project");
+        return why.empty() ? "cannot read " + file + " as a project" : why;
+    }
+    if (!LoadSideFiles(project, file)) {
+        const std::string passwords = file + "h", pid = file + "pid";
+        std::string why;
+        if (PathExists(passwords))
+            why = WhyNotLoaded(passwords, sizeof(TPasswordBlock), "a password block");
+        if (why.empty() && PathExists(pid))
+            why = WhyNotLoaded(pid, sizeof project.pid, "five PID regulators");
+        return why.empty() ? "cannot read the side files of " + file : why;
+    }
+    return {};
+}
+
+// The rows' bars on the terminal; a block that failed says why as it ends.
+class TerminalRunView final : public ProjectRunView {
+public:
+    explicit TerminalRunView(Session& s) : s_(s) {}
+
+    void RowStarted(ProjectBlock block, int maximum) override {
+        label_ = ProjectBlockLabel(block);
+        maximum_ = maximum;
+        s_.host.ShowProgress(0, maximum_, label_);
+    }
+    void RowProgress(ProjectBlock, int position) override {
+        s_.host.ShowProgress(position, maximum_, label_);
+    }
+    void RowEnded(ProjectBlock block, BlockEnd end) override {
+        s_.host.HideProgress();
+        if (end != BlockEnd::Error) return;
+        const std::string& cause = s_.access->link.FailureCause();
+        std::fprintf(stderr, "zylctl: %s: %s\n", ProjectBlockLabel(block).c_str(),
+                     cause.empty() ? "a command failed" : PcToUtf8(1250, cause).c_str());
+    }
+
+private:
+    Session& s_;
+    std::string label_;
+    int maximum_ = 0;
+};
+
+// The result line's text: the row's own, or what the window shows in a message instead.
+std::string BlockResultText(BlockEnd end) {
+    switch (end) {
+    case BlockEnd::NotStopped:
+        return "Refused (the controller is not in STOP mode)";
+    case BlockEnd::NoSetup:
+        return "Error (the controller's setup could not be read)";
+    case BlockEnd::Stopped:
+        return "Interrupted";
+    default:
+        return RowResultText(end);
+    }
+}
+
+// One line per block that ran, in row order, the differing fields indented under it.
+void PrintProjectResult(Session& s, const ProjectRunResult& result) {
+    const int pcPage = PcCodePageFor(s.link->codePage);
+    for (const ProjectBlock block : ProjectBlocks) {
+        const std::size_t i = std::size_t(RowOf(block));
+        if (result.ends[i] == BlockEnd::NotRun) continue;
+        std::printf("%s: %s\n", ProjectBlockLabel(block).c_str(),
+                    BlockResultText(result.ends[i]).c_str());
+        for (const BlockDifference& d : result.differences[i])
+            std::printf("  %s, %s: project %s, controller %s\n", d.record.c_str(), d.field.c_str(),
+                        PcToUtf8(pcPage, d.project).c_str(),
+                        PcToUtf8(pcPage, d.controller).c_str());
+    }
+    std::fflush(stdout);
+}
+
+// A failed block first (1), then a refusal in RUN mode (3), then a difference (5).
+int ProjectExit(const ProjectRunResult& result) {
+    if (result.stopped) {
+        std::fprintf(stderr, "zylctl: interrupted\n");
+        return ExitInterrupted;
+    }
+    if (result.Any(BlockEnd::Error) || result.Any(BlockEnd::NoSetup)) return ExitNoCommunication;
+    if (result.Any(BlockEnd::NotStopped)) return ExitNotStopped;
+    if (result.Any(BlockEnd::Difference)) return ExitDifference;
+    return ExitOk;
+}
+
+// The project file is only read: the run numbers the records in memory.
+int WriteProjectCommand(Session& s, const ProjectArguments& p) {
+    auto project = std::make_unique<Project>();
+    if (const std::string why = LoadProjectFor(s, p.file, false, *project); !why.empty())
+        return FileFailure(why + "; nothing sent");
+    TerminalRunView view(s);
+    const ProjectRunResult result = WriteProject(*s.access, *project, p.blocks, view);
+    PrintProjectResult(s, result);
+    return ProjectExit(result);
+}
+
+// Without --compare the project (from the template when FILE is missing) is saved with its
+// side files once the run has completed, also when a block failed: the blocks land as far as
+// they arrived. --compare never writes a file.
+int ReadProjectCommand(Session& s, const ProjectArguments& p) {
+    if (!p.compare)
+        for (const std::string& target : {p.file, p.file + "h", p.file + "pid"})
+            if (const FileStatus status = CheckWritable(target); !status)
+                return FileFailure(status.error + "; nothing read");
+    auto project = std::make_unique<Project>();
+    if (const std::string why = LoadProjectFor(s, p.file, true, *project); !why.empty())
+        return FileFailure(why + "; nothing read");
+    TerminalRunView view(s);
+    const ProjectRunResult result = ReadProject(*s.access, *project, p.blocks, p.compare, view);
+    PrintProjectResult(s, result);
+    if (!p.compare && result.completed)
+        if (const FileStatus saved = WriteProjectFiles(*project, p.file); !saved)
+            return FileFailure(saved.error);
+    return ProjectExit(result);
+}
+
 const BlockCommand* FindBlock(const std::string& name) {
     for (const BlockCommand& b : BlockCommands())
         if (b.name == name) return &b;
@@ -532,6 +742,7 @@ int Run(const std::vector<std::string>& args) {
 
     // Check the command's shape before touching the port.
     ScanPlan plan;
+    ProjectArguments projectArgs;
     if (command == "ping" || command == "status" || command == "reset") {
         if (!rest.empty()) return UsageError(command + " takes no arguments");
     } else if (command == "read" || command == "write") {
@@ -539,6 +750,10 @@ int Run(const std::vector<std::string>& args) {
         if (!FindBlock(rest[0])) return UsageError("unknown block " + rest[0]);
     } else if (command == "scan") {
         if (const std::string error = ParseScanArguments(rest, plan); !error.empty())
+            return UsageError(error);
+    } else if (command == "read-project" || command == "write-project") {
+        if (const std::string error = ParseProjectArguments(command, rest, projectArgs);
+            !error.empty())
             return UsageError(error);
     } else if (command != "set-clock") {
         return UsageError("unknown command " + command);
@@ -560,6 +775,10 @@ int Run(const std::vector<std::string>& args) {
         code = SetClock(s, rest);
     else if (command == "scan")
         code = Scan(s, plan);
+    else if (command == "read-project")
+        code = ReadProjectCommand(s, projectArgs);
+    else if (command == "write-project")
+        code = WriteProjectCommand(s, projectArgs);
     else if (command == "read")
         code = FindBlock(rest[0])->read(s, rest[1]);
     else
