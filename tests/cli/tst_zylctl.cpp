@@ -1,6 +1,7 @@
 // zylctl against a pseudo-terminal held by the test, which answers as the controller.
 
 #include "link/Frame.h"
+#include "project/Records.h"
 #include "support/Pty.h"
 #include "support/WireBytes.h"
 #include "support/ZylctlProcess.h"
@@ -100,6 +101,48 @@ private:
     std::vector<Bytes> requests_;
     std::thread thread_;
 };
+
+// A PID read's reply: 00, five 23-byte items, then zeros; PID 1 heats or cools as asked.
+Bytes PidReply(int heatingCooling) {
+    Bytes r(255, 0);
+    r[0] = 1;
+    r[1] = 0x46;
+    r[2] = 0x08;
+    r[3] = 0x01;
+    r[4] = 0x01; // 257 bytes
+    r[5] = 0x46;
+    r[6] = 0x38;
+    r[7] = 0x00;
+    r[8] = 0xFA; // 250
+    r[10] = std::uint8_t(heatingCooling);
+    return WithChecksum(r);
+}
+
+bool IsPidRead(const Bytes& request) {
+    return request.size() > 6 && request[1] == 0x46 && request[6] == 0x38;
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// A project file of zeros: a relay 1 named TEMPLATE when it is to serve as the template.
+QByteArray ProjectFile(bool named) {
+    QByteArray image(int(ProjectImageSize), '\0');
+    if (named) {
+        TRelayRecord relay{};
+        relay.Name.SetText("TEMPLATE");
+        image.replace(int(offsetof(TProjectImage, Relays)), int(sizeof relay),
+                      QByteArray(reinterpret_cast<const char*>(&relay), int(sizeof relay)));
+    }
+    return image;
+}
 
 } // namespace
 
@@ -380,6 +423,241 @@ private slots:
         for (const QString& line : r.out.split('\n', Qt::SkipEmptyParts))
             QVERIFY2(shape.match(line).hasMatch(), qPrintable(line));
         QVERIFY(QDir(empty.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    }
+
+    // The project commands' shapes are checked before any file or the port is touched.
+    void projectUsageErrors_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no file") << QStringList{"read-project"}
+                                 << "read-project needs a project FILE";
+        QTest::newRow("two files") << QStringList{"write-project", "a.zy2", "b.zy2"}
+                                   << "write-project takes one project FILE";
+        QTest::newRow("unknown block")
+            << QStringList{"read-project", "a.zy2", "--blocks", "relays,weather"}
+            << "read-project --blocks: unknown block weather";
+        QTest::newRow("a block of no project")
+            << QStringList{"write-project", "a.zy2", "--blocks", "menu"}
+            << "write-project --blocks: unknown block menu";
+        QTest::newRow("empty name in the list")
+            << QStringList{"read-project", "a.zy2", "--blocks", "setup,,pid"}
+            << "read-project --blocks: an empty block name in \"setup,,pid\"";
+        QTest::newRow("no list") << QStringList{"write-project", "a.zy2", "--blocks"}
+                                 << "write-project --blocks needs a list of blocks";
+        QTest::newRow("two lists")
+            << QStringList{"read-project", "a.zy2", "--blocks", "pid", "--blocks", "setup"}
+            << "read-project takes --blocks once";
+        QTest::newRow("compare on a write") << QStringList{"write-project", "a.zy2", "--compare"}
+                                            << "write-project does not take --compare";
+        QTest::newRow("verify") << QStringList{"write-project", "a.zy2", "--verify"}
+                                << "write-project --verify is not available yet";
+        QTest::newRow("backup") << QStringList{"write-project", "a.zy2", "--backup", "/tmp"}
+                                << "write-project --backup is not available yet";
+        QTest::newRow("verify on a read") << QStringList{"read-project", "a.zy2", "--verify"}
+                                          << "read-project does not take --verify";
+    }
+    void projectUsageErrors() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        Controller c([](const Bytes&) { return Ack(11); });
+        QStringList full = Link(c, false);
+        for (const QString& a : args) full << (a.endsWith(".zy2") ? dir.filePath(a) : a);
+        const auto r = Zylctl(home_.path(), full);
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.startsWith("zylctl: " + message), qPrintable(r.err));
+        QCOMPARE(c.Requests().size(), std::size_t(0));
+        QVERIFY(QDir(dir.path()).isEmpty());
+    }
+
+    // Project files that cannot be used are refused with the file and the reason before
+    // anything is sent; a read refuses a target it could not save.
+    void projectFileFailures_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("setUp"); // what stands at FILE's place
+        QTest::addColumn<QString>("message");
+        QTest::newRow("write of a missing file")
+            << "write-project"
+            << "missing"
+            << "cannot read %1: No such file or directory; nothing sent";
+        QTest::newRow("write of a short file")
+            << "write-project"
+            << "short"
+            << "%1 is 1000 bytes long, too short for a project; nothing sent";
+        QTest::newRow("write with a short PID side file")
+            << "write-project"
+            << "short pid"
+            << "%1pid is 100 bytes long, too short for five PID regulators; nothing sent";
+        QTest::newRow("read into a missing folder")
+            << "read-project"
+            << "no folder"
+            << "cannot write %1: No such file or directory; nothing read";
+        QTest::newRow("read of a missing file without a template")
+            << "read-project"
+            << "missing"
+            << "%1 does not exist and the template cannot make it: cannot read "
+               "%h/default.zy2: No such file or directory; nothing read";
+        QTest::newRow("read with a directory at the side file")
+            << "read-project"
+            << "side directory"
+            << "cannot write %1h: Is a directory; nothing read";
+    }
+    void projectFileFailures() {
+        QFETCH(QString, command);
+        QFETCH(QString, setUp);
+        QFETCH(QString, message);
+        QTemporaryDir dir, home;
+        QString file = dir.filePath("plant.zy2");
+        if (setUp == "short") QVERIFY(WriteFile(file, QByteArray(1000, '\0')));
+        if (setUp == "short pid" || setUp == "side directory")
+            QVERIFY(WriteFile(file, ProjectFile(false)));
+        if (setUp == "short pid") QVERIFY(WriteFile(file + "pid", QByteArray(100, '\0')));
+        if (setUp == "side directory") QVERIFY(QDir(dir.path()).mkdir("plant.zy2h"));
+        if (setUp == "no folder") file = dir.filePath("none/plant.zy2");
+        const QByteArray before = ReadFile(file);
+        Controller c([](const Bytes&) { return Ack(11); });
+        const auto r = Zylctl(home.path(), Link(c, false) << command << file);
+        QCOMPARE(r.exitCode, 4);
+        QCOMPARE(r.err, "zylctl: " + message.replace("%1", file).replace("%h", home.path()) + "\n");
+        QCOMPARE(c.Requests().size(), std::size_t(0));
+        QCOMPARE(ReadFile(file), before);
+    }
+
+    // The exit status of a project run: a failed block (1) goes before a refusal in RUN mode
+    // (3), which goes before a difference (5). The controller answers PID reads only (PID 1
+    // heating or cooling), status reads with its mode (the first one may differ) and a panel
+    // never ready, submits with their acknowledgement. A compare leaves every file as it was;
+    // a failed block says why.
+    void projectExitCodes_data() {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<bool>("module");
+        QTest::addColumn<int>("firstMode");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("heating"); // PID 1 as the controller has it; the project has 0
+        QTest::addColumn<QString>("blocks");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<int>("exitCode");
+        const QStringList compare{"read-project", "--compare"}, write{"write-project"};
+        const QString refused = "Refused (the controller is not in STOP mode)";
+        QTest::newRow("same") << compare << false << 0 << 0 << 0 << "pid"
+                              << "PID: OK\n"
+                              << 0;
+        QTest::newRow("different") << compare << false << 0 << 0 << 1 << "pid"
+                                   << "PID: Difference\n"
+                                   << 5;
+        QTest::newRow("failed and different") << compare << false << 0 << 0 << 1 << "setup,pid"
+                                              << "Setup: Error\nPID: Difference\n"
+                                              << 1;
+        QTest::newRow("refused in RUN") << write << true << 2 << 2 << 0 << "relays,alarms"
+                                        << "Relays: " + refused + "\nAlarms: " + refused + "\n"
+                                        << 3;
+        QTest::newRow("failed and refused") << write << true << 0 << 2 << 0 << "relays,alarms"
+                                            << "Relays: Error\nAlarms: " + refused + "\n"
+                                            << 1;
+    }
+    void projectExitCodes() {
+        QFETCH(QStringList, command);
+        QFETCH(bool, module);
+        QFETCH(int, firstMode);
+        QFETCH(int, mode);
+        QFETCH(int, heating);
+        QFETCH(QString, blocks);
+        QFETCH(QString, out);
+        QFETCH(int, exitCode);
+        QTemporaryDir dir, home;
+        QVERIFY(WriteFile(home.filePath("ustawienia.ini"), "[Parametry]\r\nWaitForPanel=1\r\n"));
+        const QString file = dir.filePath("plant.zy2");
+        const QByteArray project = ProjectFile(false);
+        QVERIFY(WriteFile(file, project));
+        QVERIFY(WriteFile(file + "h", QByteArray(550, 'h')));
+        QVERIFY(WriteFile(file + "pid", QByteArray(5 * 272, '\0')));
+        std::atomic<int> statusReads{0};
+        Controller c([&](const Bytes& req) -> Bytes {
+            if (req[1] == 0x46 && req[2] == 0x00)
+                return StatusReply(++statusReads == 1 ? firstMode : mode, false);
+            if (req[1] == 0x47) return Ack(7, 0x47);
+            if (IsPidRead(req)) return PidReply(heating);
+            return {};
+        });
+        const auto r = Zylctl(home.path(), Link(c, module) << command[0] << file << command.mid(1)
+                                                           << "--blocks" << blocks);
+        QVERIFY2(r.exitCode == exitCode, qPrintable(r.out + r.err));
+        QCOMPARE(r.out, out);
+        if (out.contains("Error")) {
+            const QString failed = out.left(out.indexOf(':'));
+            QVERIFY2(r.err.contains(QRegularExpression("zylctl: " + failed + ": \\S+")),
+                     qPrintable(r.err));
+        }
+        if (command[0] == "read-project") {
+            QCOMPARE(ReadFile(file), project);
+            QCOMPARE(ReadFile(file + "h"), QByteArray(550, 'h'));
+            QCOMPARE(ReadFile(file + "pid"), QByteArray(5 * 272, '\0'));
+        } else {
+            QCOMPARE(r.err.count("Controller must be in STOP mode"), out.count("Refused"));
+            QVERIFY(r.err.contains("Reset device? No"));
+        }
+        if (exitCode == 3)
+            for (const Bytes& req : c.Requests())
+                QCOMPARE(ToHex(req), QString("01 46 00 00 07 4D 4A"));
+    }
+
+    // A read into a missing FILE makes the project from the template "default.zy2" in the
+    // program's folder and saves it with its side files; a compare of a missing FILE writes
+    // nothing.
+    void readProjectMakesAMissingFileFromTheTemplate() {
+        QTemporaryDir dir, home;
+        QVERIFY(WriteFile(home.filePath("default.zy2"), ProjectFile(true)));
+        Controller c([](const Bytes& req) { return IsPidRead(req) ? PidReply(1) : Bytes(); });
+
+        const QString file = dir.filePath("new.zy2");
+        const auto r = Zylctl(home.path(), Link(c, false) << "read-project" << file << "--blocks"
+                                                          << "pid");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(r.out, QString("PID: OK\n"));
+        const QByteArray saved = ReadFile(file);
+        QCOMPARE(saved.size(), qsizetype(ProjectImageSize));
+        const int relays = int(offsetof(TProjectImage, Relays));
+        QCOMPARE(saved.mid(relays, 2944), ProjectFile(true).mid(relays, 2944));
+        QCOMPARE(ReadFile(file + "h"), QByteArray(550, '\0'));
+        const QByteArray pid = ReadFile(file + "pid");
+        QCOMPARE(pid.size(), qsizetype(5 * 272));
+        QCOMPARE(int(pid[102]), 1); // PID 1 heats/cools as the controller has it
+
+        const QString compared = dir.filePath("compared.zy2");
+        const auto k =
+            Zylctl(home.path(), Link(c, false) << "read-project" << compared << "--compare"
+                                               << "--blocks"
+                                               << "pid");
+        QVERIFY2(k.exitCode == 5, qPrintable(k.out + k.err));
+        QVERIFY(!QFileInfo::exists(compared));
+        QVERIFY(!QFileInfo::exists(compared + "h"));
+        QVERIFY(!QFileInfo::exists(compared + "pid"));
+    }
+
+    // Ctrl+C ends a project read at once: the block says so, nothing is saved, exit 130.
+    void interruptEndsAProjectRead() {
+        Controller c([](const Bytes&) { return Bytes(); }); // silent
+        QTemporaryDir dir;
+        const QString file = dir.filePath("plant.zy2");
+        QVERIFY(WriteFile(file, ProjectFile(false)));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ZYL_HOME", home_.path());
+        p.setProcessEnvironment(env);
+        p.start(qEnvironmentVariable("ZYLCTL"),
+                {"--port", QString::fromStdString(c.Path()), "--timeout", "5000", "--direct",
+                 "read-project", file, "--blocks", "relays,alarms"});
+        QVERIFY(p.waitForStarted());
+        QTest::qWait(500);
+        ::kill(pid_t(p.processId()), SIGINT);
+        QVERIFY(p.waitForFinished(5000));
+        QCOMPARE(p.exitCode(), 130);
+        QCOMPARE(QString::fromLocal8Bit(p.readAllStandardOutput()),
+                 QString("Relays: Interrupted\n"));
+        QVERIFY(QString::fromLocal8Bit(p.readAllStandardError()).contains("zylctl: interrupted"));
+        QCOMPARE(ReadFile(file), ProjectFile(false));
+        QVERIFY(!QFileInfo::exists(file + "h"));
+        QCOMPARE(c.Requests().size(), std::size_t(1));
     }
 
     void usageErrors_data() {
