@@ -2,6 +2,7 @@
 
 #include "link/CommandCatalogue.h"
 #include "link/CommandEncoding.h"
+#include "project/RecordFields.h"
 
 #include <algorithm>
 #include <memory>
@@ -134,7 +135,69 @@ void ProjectAsReadBack(const Project& project, Project& out, int parts, int code
 } // namespace zyl
 
 namespace zyl {
-std::vector<BlockDifference> CompareProjectBlock(ProjectBlock, const Project&, const Project&) {
-    return {};
+
+namespace {
+
+template <class Record>
+void CompareEach(std::span<const Record> expected, std::span<const Record> read,
+                 const std::string& label, bool numbered, CompareMode mode,
+                 std::vector<BlockDifference>& out) {
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const std::string record = numbered ? label + " " + std::to_string(i + 1) : label;
+        for (FieldDifference& d : CompareRecords(expected[i], read[i], {mode, false}))
+            out.push_back({record, std::move(d.path), std::move(d.left), std::move(d.right)});
+    }
 }
+
+template <class Record, std::size_t N>
+void CompareEach(const Record (&expected)[N], const Record (&read)[N], const std::string& label,
+                 std::vector<BlockDifference>& out) {
+    CompareEach<Record>(expected, read, label, true, CompareMode::ComparedFields, out);
+}
+
+} // namespace
+
+std::vector<BlockDifference> CompareProjectBlock(ProjectBlock block, const Project& expected,
+                                                 const Project& read) {
+    const TProjectImage& e = expected.image;
+    const TProjectImage& r = read.image;
+    std::vector<BlockDifference> out;
+    switch (block) {
+    case ProjectBlock::Setup:
+        CompareEach<TSetupBlock>({&e.Setup, 1}, {&r.Setup, 1}, "Setup", false,
+                                 CompareMode::ComparedFields, out);
+        break;
+    case ProjectBlock::Relays:
+        CompareEach(e.Relays, r.Relays, "Relay", out);
+        break;
+    case ProjectBlock::Processes:
+        CompareEach(e.Processes, r.Processes, "Process", out);
+        break;
+    case ProjectBlock::WashingProcesses:
+        CompareEach(e.WashingProcesses, r.WashingProcesses, "WASHING process", out);
+        break;
+    case ProjectBlock::Alarms:
+        CompareEach(e.Alarms, r.Alarms, "Alarm", out);
+        break;
+    case ProjectBlock::SpecialStatuses:
+        CompareEach(e.SpecialStatuses, r.SpecialStatuses, "Special status", out);
+        break;
+    case ProjectBlock::Programs:
+        // Program 100 is neither sent nor read: it compares equal.
+        CompareEach(e.Programs, r.Programs, "Program", out);
+        break;
+    case ProjectBlock::WashingProgram:
+        CompareEach<TProgramRecord>({&e.WashingProgram, 1}, {&r.WashingProgram, 1},
+                                    "Program WASHING", false, CompareMode::EveryByte, out);
+        break;
+    case ProjectBlock::AnalogOutputs:
+        CompareEach(e.AnalogOutputs, r.AnalogOutputs, "Analog output", out);
+        break;
+    case ProjectBlock::Pid:
+        CompareEach(expected.pid, read.pid, "PID", out);
+        break;
+    }
+    return out;
+}
+
 } // namespace zyl

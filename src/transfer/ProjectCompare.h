@@ -42,6 +42,7 @@ struct BlockDifference {
     std::string record;     // "Relay 3", "Program 12 step 4", "Setup"
     std::string field;      // "Name", "Time type", "Words[17]"
     std::string project;    // the value as the project would come back from the controller
+                            // (texts as bytes of the PC code page)
     std::string controller; // the value the controller holds
 };
 
