@@ -89,7 +89,10 @@ ProjectRowsWindow::ProjectRowsWindow(AppContext& context, const Options& options
 
     auto* rowsLayout = new QVBoxLayout;
     rowsLayout->setSpacing(4);
-    const int resultWidth = fontMetrics().horizontalAdvance(QStringLiteral("Difference")) + 16;
+    QFont resultFont = font();
+    resultFont.setBold(true);
+    const int resultWidth =
+        QFontMetrics(resultFont).horizontalAdvance(FromPc(RowResultText(BlockEnd::Difference))) + 8;
     for (const ProjectBlock block : ProjectBlocks) {
         RowWidgets& row = rows_[std::size_t(RowOf(block))];
         row.frame = new QGroupBox(FromPc(options_.caption(block)), this);
@@ -104,9 +107,7 @@ ProjectRowsWindow::ProjectRowsWindow(AppContext& context, const Options& options
         row.bar->hide();
         row.result = new QLabel(row.frame);
         row.result->setMinimumWidth(resultWidth);
-        QFont bold = row.result->font();
-        bold.setBold(true);
-        row.result->setFont(bold);
+        row.result->setFont(resultFont);
         keep = row.result->sizePolicy();
         keep.setRetainSizeWhenHidden(true);
         row.result->setSizePolicy(keep);
