@@ -1,0 +1,395 @@
+// The project write and read windows driven as a person drives them, against a scripted
+// controller: the rows' texts after a run, "Comparison" with one differing block, Stop and
+// the close box in the middle of a slow exchange (the run ends at once, says nothing more and
+// no second run starts while it unwinds), Stop before the run began, and the main window's
+// Project menu.
+
+#include "support/FakeSerialPort.h"
+#include "support/RecordingHost.h"
+#include "support/WireBytes.h"
+#include "transfer/ProjectController.h"
+
+#include "app/main.h"
+#include "core/AppContext.h"
+#include "transfer/UProjektRSIn.h"
+#include "transfer/UProjektRsOut.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <thread>
+
+using namespace zyl;
+using zyl::test::Bytes;
+using zyl::test::RecordingHost;
+
+namespace {
+
+using Controller = test::ProjectController;
+constexpr int RelayCode = Controller::RelayCode, AlarmCode = Controller::AlarmCode,
+              ProgramCode = Controller::ProgramCode;
+constexpr int Read = 'F', Write = 'G';
+
+// A scripted port whose chosen requests get no reply for waitMs, waited out in slices as the
+// serial backend waits: idle is called every 2 ms and ends the wait when it says so.
+class SlowPort : public test::FakeSerialPort {
+public:
+    std::function<bool(const Bytes&)> slow;
+    std::function<void()> onSlowWait; // once, as the first slow wait begins
+    int waitMs = 3000;
+
+    std::vector<std::uint8_t> ReadWhileIdle(std::size_t n,
+                                            const std::function<bool()>& idle) override {
+        if (!slow || written.empty() || !slow(written.back())) return Read(n);
+        if (onSlowWait) std::exchange(onSlowWait, nullptr)();
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < waitMs) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            if (!idle()) break;
+        }
+        return {};
+    }
+};
+
+// A program frame of program 4 or later: the run is inside the "Programs" row by then.
+bool LaterProgramFrame(const Bytes& request) {
+    return request.size() > 10 && request[6] == ProgramCode && request[10] >= 3;
+}
+
+enum class Kind { Write, Read, Compare };
+
+QStringList RowTexts(const ProjectRowsWindow& window) {
+    QStringList texts;
+    for (const ProjectBlock block : ProjectBlocks) texts << window.RowResult(block)->text();
+    return texts;
+}
+
+QList<bool> Shown(const ProjectRowsWindow& window, bool bars) {
+    QList<bool> shown;
+    for (const ProjectBlock block : ProjectBlocks)
+        shown << !(bars ? static_cast<QWidget*>(window.RowBar(block))
+                        : static_cast<QWidget*>(window.RowResult(block)))
+                      ->isHidden();
+    return shown;
+}
+
+QStringList Strings(const std::vector<std::string>& list) {
+    QStringList out;
+    for (const std::string& s : list) out << QString::fromStdString(s);
+    return out;
+}
+
+} // namespace
+
+class TestProjectWindows : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> home_;
+    std::unique_ptr<SlowPort> port_;
+    std::unique_ptr<RecordingHost> host_;
+    std::unique_ptr<AppContext> ctx_;
+    std::unique_ptr<Controller> controller_;
+
+    Project& project() { return ctx_->project; }
+
+    std::unique_ptr<ProjectRowsWindow> Window(Kind kind) {
+        std::unique_ptr<ProjectRowsWindow> w;
+        if (kind == Kind::Write)
+            w = std::make_unique<TFProjektRsOut>(*ctx_);
+        else
+            w = std::make_unique<TFProjektRSIn>(*ctx_);
+        w->show();
+        return w;
+    }
+    static void Begin(ProjectRowsWindow& w, Kind kind) {
+        if (kind == Kind::Compare)
+            QTest::mouseClick(static_cast<TFProjektRSIn&>(w).ComparisonButton(), Qt::LeftButton);
+        else
+            QTest::mouseClick(w.StartButton(), Qt::LeftButton);
+    }
+    // Runs the window from a click until its run has returned.
+    static void RunToEnd(ProjectRowsWindow& w, Kind kind) {
+        QSignalSpy ended(&w, &ProjectRowsWindow::runEnded);
+        Begin(w, kind);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 20000);
+    }
+    // The project sent to the controller through the write window.
+    void WriteWholeProject() {
+        auto w = Window(Kind::Write);
+        QTest::mouseClick(w->SelectAllButton(), Qt::LeftButton);
+        RunToEnd(*w, Kind::Write);
+        QCOMPARE(RowTexts(*w), QStringList(ProjectBlockCount, "OK"));
+        host_->messages.clear();
+        host_->questions.clear();
+    }
+
+private slots:
+    void init() {
+        home_ = std::make_unique<QTemporaryDir>();
+        qputenv("ZYL_HOME", QFile::encodeName(home_->path()));
+        port_ = std::make_unique<SlowPort>();
+        host_ = std::make_unique<RecordingHost>();
+        ctx_ = std::make_unique<AppContext>(*port_, *host_);
+        ctx_->settings.tuning.timeoutStand = 10;
+        ctx_->settings.WaitForPanel = 1;
+        ctx_->link.SetTuning(ctx_->settings.tuning);
+
+        controller_ = std::make_unique<Controller>();
+        controller_->Attach(*port_);
+
+        NumberProjectRecords(project().image);
+        SetFixedSpecialStatusNames(project().image);
+        // The controller's program version, which a written setup block carries back to it.
+        project().image.Setup.Words[99] = 501;
+        for (int i = 0; i < RelayCount; ++i)
+            project().image.Relays[i].Name.SetText("Relay " + std::to_string(i + 1));
+    }
+    void cleanup() {
+        ctx_.reset();
+        controller_.reset();
+        host_.reset();
+        port_.reset();
+        home_.reset();
+        qunsetenv("ZYL_HOME");
+    }
+
+    // What the rows say after a run: "OK" for a block that went through, "Error" for one the
+    // controller did not answer, nothing for rows not ticked; bars only on rows that ran. The
+    // write ends with "Operation complete" and the reset question, the read without it.
+    void rowsAfterRun_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("selectAll");
+        QTest::addColumn<QList<int>>("ticked");
+        QTest::addColumn<int>("silentLetter");
+        QTest::addColumn<int>("silentCode");
+        QTest::addColumn<QStringList>("texts");
+        const QStringList allOk(ProjectBlockCount, "OK");
+        QTest::newRow("write all") << int(Kind::Write) << true << QList<int>{} << 0 << 0 << allOk;
+        QTest::newRow("write three, alarms unanswered")
+            << int(Kind::Write) << false
+            << QList<int>{RowOf(ProjectBlock::Relays), RowOf(ProjectBlock::Alarms),
+                          RowOf(ProjectBlock::AnalogOutputs)}
+            << Write << AlarmCode << QStringList{"", "OK", "", "", "Error", "", "", "", "OK", ""};
+        QTest::newRow("write none ticked") << int(Kind::Write) << false << QList<int>{} << 0 << 0
+                                           << QStringList(ProjectBlockCount, "");
+        QTest::newRow("read all") << int(Kind::Read) << true << QList<int>{} << 0 << 0 << allOk;
+        QTest::newRow("read two, relays unanswered")
+            << int(Kind::Read) << false
+            << QList<int>{RowOf(ProjectBlock::Relays), RowOf(ProjectBlock::Pid)} << Read
+            << RelayCode << QStringList{"", "Error", "", "", "", "", "", "", "", "OK"};
+    }
+    void rowsAfterRun() {
+        QFETCH(int, kind);
+        QFETCH(bool, selectAll);
+        QFETCH(QList<int>, ticked);
+        QFETCH(int, silentLetter);
+        QFETCH(int, silentCode);
+        QFETCH(QStringList, texts);
+        if (silentCode)
+            controller_->blocks.silent = [=](const Bytes& req) {
+                return req.size() > 7 && req[5] == silentLetter && req[6] == silentCode;
+            };
+        auto w = Window(Kind(kind));
+        if (selectAll) QTest::mouseClick(w->SelectAllButton(), Qt::LeftButton);
+        for (const int row : ticked)
+            QTest::mouseClick(w->RowBox(ProjectBlocks[std::size_t(row)]), Qt::LeftButton);
+
+        RunToEnd(*w, Kind(kind));
+
+        QCOMPARE(RowTexts(*w), texts);
+        QList<bool> bars;
+        for (const ProjectBlock block : ProjectBlocks) bars << w->RowBox(block)->isChecked();
+        QCOMPARE(Shown(*w, true), bars);
+        QCOMPARE(Shown(*w, false), QList<bool>(ProjectBlockCount, true));
+        QCOMPARE(w->StartButton()->text(), QString("Start"));
+        QVERIFY(w->StartButton()->isEnabled());
+        QVERIFY(!w->Running());
+        QCOMPARE(Strings(host_->messages), QStringList{"Operation complete"});
+        QCOMPARE(Strings(host_->questions),
+                 Kind(kind) == Kind::Write ? QStringList{"Reset device?"} : QStringList{});
+        if (texts == QStringList(ProjectBlockCount, ""))
+            QVERIFY(controller_->blocks.requests.empty());
+    }
+
+    // A comparison after the project was written, with one relay renamed in the project since:
+    // every row "OK" but "Relays", which shows "Difference". The project then holds what the
+    // controller holds and is marked modified; "Comparison" is off during the run and on again
+    // once it completed.
+    void comparisonShowsTheDifferingBlock() {
+        WriteWholeProject();
+        project().image.Relays[2].Name.SetText("Renamed");
+        SetModified(ctx_->document, false);
+
+        auto w = Window(Kind::Read);
+        auto& read = static_cast<TFProjektRSIn&>(*w);
+        QTest::mouseClick(w->SelectAllButton(), Qt::LeftButton);
+        QSignalSpy ended(w.get(), &ProjectRowsWindow::runEnded);
+        QTest::mouseClick(read.ComparisonButton(), Qt::LeftButton);
+        QVERIFY(!read.ComparisonButton()->isEnabled());
+        QCOMPARE(w->StartButton()->text(), QString("Stop"));
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 20000);
+
+        QStringList expected(ProjectBlockCount, "OK");
+        expected[RowOf(ProjectBlock::Relays)] = "Difference";
+        QCOMPARE(RowTexts(*w), expected);
+        QVERIFY(read.ComparisonButton()->isEnabled());
+        QVERIFY(!read.ComparisonMode());
+        QCOMPARE(project().image.Relays[2].Name.Text(), std::string("Relay 3"));
+        QVERIFY(ctx_->document.modified);
+        QCOMPARE(Strings(host_->messages), QStringList{"Operation complete"});
+    }
+
+    // Stop, or the close box, while the controller keeps a program frame waiting: the run
+    // returns within 100 ms with no "Operation complete" (the write still asks about the
+    // reset); while it unwinds neither Start nor "Comparison" can begin another run, and a
+    // closed window goes only once the run has returned. A stopped comparison puts the project
+    // back and the next Start compares again; after a Stop the result texts stay hidden, also
+    // through the next run.
+    void stopDuringRun_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("byClosing");
+        QTest::newRow("write, Stop") << int(Kind::Write) << false;
+        QTest::newRow("read, Stop") << int(Kind::Read) << false;
+        QTest::newRow("comparison, Stop") << int(Kind::Compare) << false;
+        QTest::newRow("write, close box") << int(Kind::Write) << true;
+        QTest::newRow("comparison, close box") << int(Kind::Compare) << true;
+    }
+    void stopDuringRun() {
+        QFETCH(int, kind);
+        QFETCH(bool, byClosing);
+        const Kind k = Kind(kind);
+        if (k != Kind::Write) {
+            WriteWholeProject();
+            project().image.Relays[2].Name.SetText("Renamed");
+        }
+        const auto before = std::make_unique<Project>(project());
+        port_->slow = LaterProgramFrame;
+
+        auto w = Window(k);
+        auto* comparison =
+            k == Kind::Write ? nullptr : static_cast<TFProjektRSIn&>(*w).ComparisonButton();
+        QTest::mouseClick(w->SelectAllButton(), Qt::LeftButton);
+        QElapsedTimer sinceStop;
+        std::size_t sentAtStop = 0;
+        port_->onSlowWait = [&] {
+            QTimer::singleShot(20, w.get(), [&] {
+                sinceStop.start();
+                if (byClosing) {
+                    w->close();
+                    QVERIFY(w->isVisible());
+                } else {
+                    QTest::mouseClick(w->StartButton(), Qt::LeftButton);
+                }
+                sentAtStop = port_->written.size();
+                QCOMPARE(w->StartButton()->text(), QString("Start"));
+                QVERIFY(!w->Running());
+                QVERIFY(w->RunInProgress());
+                QCOMPARE(Shown(*w, true), QList<bool>(ProjectBlockCount, false));
+                QCOMPARE(Shown(*w, false), QList<bool>(ProjectBlockCount, false));
+                // Neither can begin a run while this one unwinds.
+                QVERIFY(!w->StartButton()->isEnabled());
+                QTest::mouseClick(w->StartButton(), Qt::LeftButton);
+                if (comparison) {
+                    QVERIFY(!comparison->isEnabled());
+                    QTest::mouseClick(comparison, Qt::LeftButton);
+                }
+            });
+        };
+        qint64 stopTook = -1;
+        QSignalSpy ended(w.get(), &ProjectRowsWindow::runEnded);
+        connect(w.get(), &ProjectRowsWindow::runEnded, this,
+                [&] { stopTook = sinceStop.isValid() ? sinceStop.elapsed() : -1; });
+        Begin(*w, k);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 20000);
+
+        QVERIFY2(stopTook >= 0 && stopTook < 100, qPrintable(QString::number(stopTook)));
+        QCOMPARE(ended.first().first().toBool(), false);
+        QVERIFY(host_->messages.empty());
+        QCOMPARE(Strings(host_->questions),
+                 k == Kind::Write ? QStringList{"Reset device?"} : QStringList{});
+        QCOMPARE(w->isVisible(), !byClosing);
+        // Nothing more goes out: no second run was started while the first one unwound.
+        QTest::qWait(500);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(port_->written.size(), sentAtStop);
+        if (k == Kind::Compare)
+            QVERIFY(std::memcmp(&before->image, &project().image, sizeof(TProjectImage)) == 0);
+        if (byClosing) return;
+
+        QVERIFY(w->StartButton()->isEnabled());
+        if (comparison) QCOMPARE(comparison->isEnabled(), k != Kind::Compare);
+
+        // The next run: the texts stay hidden, the bars show; a stopped comparison compares.
+        port_->slow = nullptr;
+        RunToEnd(*w, Kind::Write == k ? Kind::Write : Kind::Read);
+        QCOMPARE(Shown(*w, false), QList<bool>(ProjectBlockCount, false));
+        QCOMPARE(Shown(*w, true), QList<bool>(ProjectBlockCount, true));
+        if (comparison) QVERIFY(comparison->isEnabled());
+        if (k != Kind::Write)
+            QCOMPARE(w->RowResult(ProjectBlock::Relays)->text(),
+                     QString(k == Kind::Compare ? "Difference" : "OK"));
+    }
+
+    // Stop before the start timer fired: nothing is sent and nothing is asked.
+    void stopBeforeTheRunBegins_data() {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("write") << int(Kind::Write);
+        QTest::newRow("comparison") << int(Kind::Compare);
+    }
+    void stopBeforeTheRunBegins() {
+        QFETCH(int, kind);
+        auto w = Window(Kind(kind));
+        QSignalSpy ended(w.get(), &ProjectRowsWindow::runEnded);
+        QTest::mouseClick(w->SelectAllButton(), Qt::LeftButton);
+        Begin(*w, Kind(kind));
+        QTest::mouseClick(w->StartButton(), Qt::LeftButton);
+        QTest::qWait(500);
+        QCOMPARE(ended.count(), 0);
+        QVERIFY(port_->written.empty());
+        QVERIFY(host_->messages.empty());
+        QVERIFY(host_->questions.empty());
+        QVERIFY(w->StartButton()->isEnabled());
+    }
+
+    // Project > "Read from controller" opens the read window; once it is closed the editor
+    // buttons and "Write to controller" are enabled, and the latter opens the write window.
+    void mainWindowMenus() {
+        TForm1 form(*ctx_);
+        QVERIFY(!form.WriteToControllerAction()->isEnabled());
+        QString opened;
+        const auto closeWhenOpen = [&opened] {
+            QTimer::singleShot(0, [&opened] {
+                QWidget* modal = QApplication::activeModalWidget();
+                QVERIFY(modal);
+                opened = modal->windowTitle();
+                QVERIFY(modal->close());
+            });
+        };
+        closeWhenOpen();
+        form.ReadFromControllerAction()->trigger();
+        QCOMPARE(opened, QString("Read from controller"));
+        QVERIFY(form.Button(TForm1::ButtonRelays)->isEnabled());
+        QVERIFY(form.WriteToControllerAction()->isEnabled());
+
+        closeWhenOpen();
+        form.WriteToControllerAction()->trigger();
+        QCOMPARE(opened, QString("Write to controller"));
+    }
+};
+
+QTEST_MAIN(TestProjectWindows)
+#include "tst_projectwindows.moc"
