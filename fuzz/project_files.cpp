@@ -6,12 +6,17 @@
 //   flags bit 1: the main file is the bytes repeated to the format's full size
 //   flags bit 2, 3: the passwords side file ("h") and the PID side file ("pid") exist
 //   flags bit 4: each side file is its bytes repeated to its block's full size
+//   flags bit 5: the loaded project also goes through the comparison: its read-back (bit 6:
+//                three program parts instead of two; bit 7: the Cyrillic code page) compared
+//                with it in one block (the split byte modulo 10), every difference's values
+//                made into texts
 // The side files share the bytes: the first split/255 of them are the passwords file, the rest
 // the PID file.
 
 #include "FuzzSupport.h"
 
 #include "project/ProjectFiles.h"
+#include "transfer/ProjectCompare.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -79,5 +84,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)zyl::LoadMainFile(project.value, path);
     (void)zyl::LoadSideFiles(project.value, path);
     FUZZ_REQUIRE(project.GuardsHold(0xA5));
+
+    if ((flags & 32) != 0) {
+        static auto* back = new Guarded<zyl::Project>;
+        back->Fill(0x5A);
+        zyl::ProjectAsReadBack(project.value, back->value, (flags & 64) != 0 ? 3 : 2,
+                               (flags & 128) != 0 ? 1 : 0);
+        const zyl::ProjectBlock block = zyl::ProjectBlocks[data[1] % zyl::ProjectBlockCount];
+        (void)zyl::CompareProjectBlock(block, back->value, project.value);
+        FUZZ_REQUIRE(back->GuardsHold(0x5A));
+        FUZZ_REQUIRE(project.GuardsHold(0xA5));
+    }
     return 0;
 }

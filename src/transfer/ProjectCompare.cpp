@@ -46,7 +46,10 @@ void GroupsReadBack(std::span<const Record> sent, std::span<Record> out, Build b
     }
 }
 
+// A program read starts from a cleared record (its first part clears it), so what does not
+// travel (work and pause times in two parts, reserved bytes) comes back as zero.
 void ProgramReadBack(const TProgramRecord& sent, TProgramRecord& out, int parts, int codePage) {
+    out = TProgramRecord{};
     for (int part = 0; part < parts; ++part) {
         const std::vector<std::uint8_t> data = EncodeProgramPart(sent, part, parts, codePage);
         DecodeProgramPart(data, out, part, parts, codePage);
