@@ -40,13 +40,10 @@ QString Plural(int n, const char* one, const char* many) {
 
 // The scan's host: its progress goes to the dialog's bar, its cancel request is the dialog's
 // Cancel; messages and questions go to the program's own host.
-class FindControllersDialog::ScanHost : public Host {
+class FindControllersDialog::ScanHost : public ForwardingHost {
 public:
-    ScanHost(FindControllersDialog& dialog, Host& outer) : dialog_(dialog), outer_(outer) {}
+    ScanHost(FindControllersDialog& dialog, Host& outer) : ForwardingHost(outer), dialog_(dialog) {}
 
-    using Host::ShowMessageBox;
-    void ShowMessageBox(const std::string& text) override { outer_.ShowMessageBox(text); }
-    int AskYesNo(const std::string& text) override { return outer_.AskYesNo(text); }
     void ShowProgress(int position, int maximum, const std::string& text) override {
         dialog_.ShowProgress(position, maximum, FromPcText(text));
         ProcessEvents();
@@ -55,16 +52,9 @@ public:
     bool CancelRequested() override { return dialog_.cancelRequested_; }
     void ClearCancel() override { dialog_.cancelRequested_ = false; }
     void ProcessEvents() override { QCoreApplication::processEvents(); }
-    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& dialog) override {
-        return outer_.ChooseOpenFile(dialog);
-    }
-    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& dialog) override {
-        return outer_.ChooseSaveFile(dialog);
-    }
 
 private:
     FindControllersDialog& dialog_;
-    Host& outer_;
 };
 
 FindControllersDialog::FindControllersDialog(AppContext& context, QWidget* parent)

@@ -49,4 +49,33 @@ public:
     virtual std::optional<std::string> ChooseSaveFile(const FileDialogSpec& dialog) = 0;
 };
 
+// A host that hands everything to another one; a window with its own progress and cancel
+// request (a scan, a project transfer) overrides those and keeps the program's dialogs.
+class ForwardingHost : public Host {
+public:
+    explicit ForwardingHost(Host& outer) : outer_(outer) {}
+
+    void ShowMessageBox(const std::string& text) override { outer_.ShowMessageBox(text); }
+    void ShowMessageBox(const std::string& text, const std::string& cause) override {
+        outer_.ShowMessageBox(text, cause);
+    }
+    int AskYesNo(const std::string& text) override { return outer_.AskYesNo(text); }
+    void ShowProgress(int position, int maximum, const std::string& text) override {
+        outer_.ShowProgress(position, maximum, text);
+    }
+    void HideProgress() override { outer_.HideProgress(); }
+    bool CancelRequested() override { return outer_.CancelRequested(); }
+    void ClearCancel() override { outer_.ClearCancel(); }
+    void ProcessEvents() override { outer_.ProcessEvents(); }
+    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& dialog) override {
+        return outer_.ChooseOpenFile(dialog);
+    }
+    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& dialog) override {
+        return outer_.ChooseSaveFile(dialog);
+    }
+
+private:
+    Host& outer_;
+};
+
 } // namespace zyl

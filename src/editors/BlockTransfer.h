@@ -10,6 +10,8 @@
 #include "core/Outcome.h"
 #include "link/Commands.h"
 
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <span>
 #include <vector>
@@ -34,6 +36,27 @@ struct CommandMessages {
     bool failure = true;  // a request, submit or collect that failed
     bool notReady = true; // a panel wait that ended not ready
 };
+
+// Packet p of a block sent in packets of K records: records p x K + 1 to p x K + K, the slots
+// beyond the block's last record filled with copies of its first.
+template <class Record, std::size_t K>
+[[nodiscard]] std::array<Record, K> PacketToSend(std::span<const Record> block, int p) {
+    std::array<Record, K> packet;
+    for (std::size_t j = 0; j < K; ++j) {
+        const std::size_t index = std::size_t(p) * K + j;
+        packet[j] = block[index < block.size() ? index : 0];
+    }
+    return packet;
+}
+
+// Group p of a read lands in records p x K + 1 to p x K + K, as far as the block reaches.
+template <class Record, std::size_t K>
+void LandPacket(const std::array<Record, K>& packet, std::span<Record> block, int p) {
+    for (std::size_t j = 0; j < K; ++j) {
+        const std::size_t index = std::size_t(p) * K + j;
+        if (index < block.size()) block[index] = packet[j];
+    }
+}
 
 // How one packet of a transfer ended. panelNotReady tells a panel wait that ended not ready
 // from a command that failed (both are NoCommunication).

@@ -1,5 +1,6 @@
 #include "transfer/ProjectCompare.h"
 
+#include "editors/BlockTransfer.h"
 #include "link/CommandCatalogue.h"
 #include "link/CommandEncoding.h"
 #include "project/RecordFields.h"
@@ -12,37 +13,17 @@ namespace zyl {
 
 namespace {
 
-// Records p x K + 1 to p x K + K as the write sends them (slots beyond the block's end carry
-// its first record), and the records a read of group p lands (as far as the block reaches).
-template <class Record, std::size_t K>
-std::array<Record, K> Sent(std::span<const Record> block, int p) {
-    std::array<Record, K> packet;
-    for (std::size_t j = 0; j < K; ++j) {
-        const std::size_t index = std::size_t(p) * K + j;
-        packet[j] = block[index < block.size() ? index : 0];
-    }
-    return packet;
-}
-
-template <class Record, std::size_t K>
-void Land(const std::array<Record, K>& packet, std::span<Record> block, int p) {
-    for (std::size_t j = 0; j < K; ++j) {
-        const std::size_t index = std::size_t(p) * K + j;
-        if (index < block.size()) block[index] = packet[j];
-    }
-}
-
 // A block of groups: each group's write payload decoded as its read reply.
 template <class Record, std::size_t K, class Build, class Decode>
 void GroupsReadBack(std::span<const Record> sent, std::span<Record> out, Build build,
                     Decode decode) {
     const int groups = int((out.size() + K - 1) / K);
     for (int p = 0; p < groups; ++p) {
-        const std::array<Record, K> packet = Sent<Record, K>(sent, p);
+        const std::array<Record, K> packet = PacketToSend<Record, K>(sent, p);
         const InnerRequest request = build(std::span<const Record, K>(packet), p);
         std::array<Record, K> got{};
         decode(std::span<const std::uint8_t>(request.payload), std::span<Record, K>(got), p);
-        Land<Record, K>(got, out, p);
+        LandPacket<Record, K>(got, out, p);
     }
 }
 

@@ -33,31 +33,18 @@ QColor ResultColour(BlockEnd end) {
 
 // The run's host: messages and questions go to the program's host; the stop request is the
 // window's own and only Start clears it; progress goes to the rows, through the view.
-class ProjectRowsWindow::RunHost : public Host {
+class ProjectRowsWindow::RunHost : public ForwardingHost {
 public:
-    RunHost(ProjectRowsWindow& window, Host& outer) : window_(window), outer_(outer) {}
+    RunHost(ProjectRowsWindow& window, Host& outer) : ForwardingHost(outer), window_(window) {}
 
-    using Host::ShowMessageBox;
-    void ShowMessageBox(const std::string& text) override { outer_.ShowMessageBox(text); }
-    void ShowMessageBox(const std::string& text, const std::string& cause) override {
-        outer_.ShowMessageBox(text, cause);
-    }
-    int AskYesNo(const std::string& text) override { return outer_.AskYesNo(text); }
     void ShowProgress(int, int, const std::string&) override { ProcessEvents(); }
     void HideProgress() override {}
     bool CancelRequested() override { return window_.stopRequested_; }
     void ClearCancel() override {}
     void ProcessEvents() override { QCoreApplication::processEvents(); }
-    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& dialog) override {
-        return outer_.ChooseOpenFile(dialog);
-    }
-    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& dialog) override {
-        return outer_.ChooseSaveFile(dialog);
-    }
 
 private:
     ProjectRowsWindow& window_;
-    Host& outer_;
 };
 
 class ProjectRowsWindow::RowsView : public ProjectRunView {

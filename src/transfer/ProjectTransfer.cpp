@@ -97,32 +97,12 @@ public:
     }
 };
 
-// Records p x K + 1 to p x K + K of a block; slots beyond its end carry its first record.
-template <class Record, std::size_t K>
-std::array<Record, K> PacketOf(std::span<const Record> block, int p) {
-    std::array<Record, K> packet;
-    for (std::size_t j = 0; j < K; ++j) {
-        const std::size_t index = std::size_t(p) * K + j;
-        packet[j] = block[index < block.size() ? index : 0];
-    }
-    return packet;
-}
-
-// Group p's records into the block, as far as the block reaches.
-template <class Record, std::size_t K>
-void LandPacket(const std::array<Record, K>& packet, std::span<Record> block, int p) {
-    for (std::size_t j = 0; j < K; ++j) {
-        const std::size_t index = std::size_t(p) * K + j;
-        if (index < block.size()) block[index] = packet[j];
-    }
-}
-
 // A block written in P packets of K records, the Stop check before each.
 template <class Record, std::size_t K, class Send>
 BlockEnd WriteGroups(Run& run, ProjectBlock row, std::span<const Record> block, int P, Send send) {
     run.Start(row, P);
     for (int p = 0; p < P; ++p) {
-        const std::array<Record, K> packet = PacketOf<Record, K>(block, p);
+        const std::array<Record, K> packet = PacketToSend<Record, K>(block, p);
         if (run.StopRequested()) return BlockEnd::Stopped;
         const BlockEnd end = run.Packet(PacketDirection::Write, [&](Variant v) {
             return send(v, std::span<const Record, K>(packet), p);
