@@ -16,6 +16,7 @@
 #include "link/QtSerialPort.h"
 #include "panel/CodePage.h"
 #include "project/IniFile.h"
+#include "service/ReadoutsWindow.h"
 #include "transfer/UProjektRSIn.h"
 #include "transfer/UProjektRsOut.h"
 
@@ -755,7 +756,9 @@ void TForm1::RefreshRelayStrip() {
 void TForm1::OpenSpecialStatuses() {
     OpenSpecialStatusList(context_, this);
 }
-void TForm1::OpenReadouts() {}
+void TForm1::OpenReadouts() {
+    zyl::OpenReadouts(context_, this);
+}
 void TForm1::OpenSetup() {}
 void TForm1::OpenAnalogOutputs() {
     OpenAnalogOutputList(context_, this);

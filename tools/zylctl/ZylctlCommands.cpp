@@ -20,6 +20,7 @@
 #include "project/BlockFile.h"
 #include "project/ProjectFiles.h"
 #include "project/ProjectImage.h"
+#include "service/Passwords.h"
 #include "service/SetupTransfer.h"
 #include "transfer/ProjectTransfer.h"
 
@@ -421,6 +422,15 @@ const std::vector<BlockCommand>& BlockCommands() {
             },
             [](ControllerAccess& a, std::span<TSetupBlock, 1> b) {
                 return SendSetupToController(a, b[0]);
+            }),
+        // The 550 bytes of the project's password side file.
+        MakeBlockCommand<TPasswordBlock, 1>(
+            "passwords", 1, "password block", "password block",
+            [](ControllerAccess& a, std::span<TPasswordBlock, 1> b) {
+                return ReadPasswordsFromController(a, b[0]);
+            },
+            [](ControllerAccess& a, std::span<TPasswordBlock, 1> b) {
+                return SendPasswordsToController(a, b[0]);
             }),
         MakeBlockCommand<TRelayRecord, RelayCount>("relays", RelayTransferRules.P, "relay groups",
                                                    "relay record", ReadRelaysFromController,
