@@ -58,7 +58,9 @@ PasswordsWindow::PasswordsWindow(AppContext& ctx, QWidget* parent)
     const int width = 2 * ColumnWidth + 2 * table_->frameWidth() +
                       table_->verticalScrollBar()->sizeHint().width();
     table_->setFixedWidth(width);
-    table_->setMinimumHeight(16 * table_->rowHeight(0));
+    // Fifteen whole rows under the title row.
+    table_->setFixedHeight(table_->horizontalHeader()->sizeHint().height() +
+                           15 * table_->rowHeight(0) + 2 * table_->frameWidth());
 
     read_ = new QPushButton(QStringLiteral("Read"), this);
     send_ = new QPushButton(QStringLiteral("Send"), this);

@@ -205,7 +205,7 @@ void ReadoutsWindow::RestartTimer() {
     if (!closed_) timer_.start();
 }
 
-void ReadoutsWindow::ShowStatus(const TControllerStatus& status) {
+void ReadoutsWindow::ShowStatus(const TControllerStatus& status, std::optional<double> atSecond) {
     status_ = status;
     const ReadoutTexts texts = FormatReadouts(status);
     boxes_[DateBox]->setText(Text(texts.date));
@@ -215,7 +215,10 @@ void ReadoutsWindow::ShowStatus(const TControllerStatus& status) {
         boxes_[MeasuredBoxes[i]]->setText(Text(texts.measured[i]));
     for (std::size_t i = 0; i < RecordingLineCount; ++i)
         recording_[i]->setText(Text(texts.recording[i]));
-    history_.Add(lifetime_.isValid() ? lifetime_.elapsed() / 1000.0 : 0.0, status);
+    history_.Add(atSecond              ? *atSecond
+                 : lifetime_.isValid() ? lifetime_.elapsed() / 1000.0
+                                       : 0.0,
+                 status);
     chart_->update();
 }
 

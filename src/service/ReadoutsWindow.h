@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <array>
+#include <optional>
 
 class QDateEdit;
 class QLabel;
@@ -46,8 +47,9 @@ public:
     [[nodiscard]] const ReadoutHistory& History() const { return history_; }
     [[nodiscard]] bool Sending() const { return sendRequested_; }
 
-    // Shows a status as a successful poll does (the boxes, the recording lines, the chart).
-    void ShowStatus(const TControllerStatus& status);
+    // Shows a status as a successful poll does (the boxes, the recording lines, the chart),
+    // charted at the given second of the window's life, or now.
+    void ShowStatus(const TControllerStatus& status, std::optional<double> atSecond = {});
 
     // The polling timer's interval (two seconds; tests take less).
     void SetPollInterval(int ms) { timer_.setInterval(ms); }
