@@ -197,8 +197,24 @@ constexpr UpperHalf MakeWindows1251() {
 
 constexpr UpperHalf Windows1251 = MakeWindows1251();
 
+constexpr UpperHalf MakeWindows1252() {
+    UpperHalf t = {
+        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80
+        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, // 88
+        0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90
+        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178, // 98
+    };
+    // A0 to FF: Latin-1.
+    for (std::size_t i = 0x20; i < 0x80; ++i) t[i] = static_cast<char16_t>(0x80 + i);
+    return t;
+}
+
+constexpr UpperHalf Windows1252 = MakeWindows1252();
+
 const UpperHalf& PcTable(int pcCodePage) {
-    return pcCodePage == 1251 ? Windows1251 : Windows1250;
+    if (pcCodePage == 1251) return Windows1251;
+    if (pcCodePage == 1252) return Windows1252;
+    return Windows1250;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {

@@ -27,7 +27,8 @@ inline constexpr std::array<const char*, 4> CodePageNames = {"Standard", "Cyryll
 // 1251 for Cyryllic, 1250 for every other.
 [[nodiscard]] int PcCodePageFor(int codePage);
 
-// PC code page 1250 or 1251 (any other value counts as 1250) to and from UTF-8, for display. Bytes
+// PC code page 1250, 1251 or 1252 (any other value counts as 1250) to and from UTF-8, for display
+// (1252 only for documents that name it, such as help pages). Bytes
 // without a character in the code page decode to U+FFFD; characters without a byte encode as '?'.
 [[nodiscard]] std::string PcToUtf8(int pcCodePage, std::string_view bytes);
 [[nodiscard]] std::string Utf8ToPc(int pcCodePage, std::string_view utf8);

@@ -265,6 +265,10 @@ private slots:
         QTest::newRow("1251 signs") << 1251 << QByteArray("\xB9\xB0\x88") << QStringLiteral("№°€");
         QTest::newRow("1251 undefined 98")
             << 1251 << QByteArray("\x98") << QStringLiteral("\uFFFD");
+        QTest::newRow("1252 Western")
+            << 1252 << QByteArray("\xE9\xFC\x9C\x80\x9F") << QStringLiteral("éüœ€Ÿ");
+        QTest::newRow("1252 undefined 8D")
+            << 1252 << QByteArray("\x8D") << QStringLiteral("\uFFFD");
         QTest::newRow("other page as 1250") << 852 << QByteArray("\xB9") << QStringLiteral("ą");
     }
     void pcToUtf8() {
@@ -315,6 +319,7 @@ private slots:
         QTest::addColumn<QByteArray>("name");
         QTest::newRow("1250") << 1250 << QByteArray("windows-1250");
         QTest::newRow("1251") << 1251 << QByteArray("windows-1251");
+        QTest::newRow("1252") << 1252 << QByteArray("windows-1252");
     }
     void pcTablesAgainstSystem() {
         QFETCH(int, pc);
