@@ -254,6 +254,31 @@ def code_pages() -> dict:
     }
 
 
+# --- rich text ----------------------------------------------------------------------------
+
+RTF_HEAD = (rb"{\rtf1\ansi\ansicpg1250\deff0{\fonttbl{\f0\fswiss\fcharset238 Arial;}"
+            rb"{\f1\fnil\fcharset204 Courier;}{\f2\froman\fcharset0 Times;}}"
+            rb"{\colortbl ;\red255\green0\blue0;\red0\green0\blue128;}")
+
+
+def rich_texts() -> dict:
+    return {
+        "styled": RTF_HEAD + rb"\pard\qc\b\fs32 F07 Temperature\b0\par"
+                  rb"\pard\li360\fi-360\tx720 \i Range:\i0\tab 0 to 1\line\cf1 red\cf0\par}",
+        "code-pages": RTF_HEAD + rb"\f0 \'b9\'ea\'9c \f1 \'cf\'f0\'e8 \f2 \'e9\'fc " + "Żółw".encode("cp1250")
+                      + rb"\par}",
+        "unicode": (rb"{\rtf1\ansi\uc2 \u8364??\uc1 \u-10179?\u-8704?{\u20013\'3f}"
+                    rb"\emdash\~\_\-\{\}\\\par}"),
+        "skipped": RTF_HEAD + rb"{\stylesheet{\s0 Normal;}}{\info{\title x}}{\*\generator w}"
+                   rb'{\header h}{\pict\bin4 \{}{{\field{\*\fldinst HYPERLINK "x"}{\fldrslt link}}}'
+                   rb"\par}",
+        "table": RTF_HEAD + rb"\trowd\cellx1000\cellx2000\pard\intbl a\cell b\cell\row"
+                 rb"\pard\intbl c\cell d\cell\row}",
+        "truncated": RTF_HEAD + rb"{\b bold {\i deeper \'e",
+        "plain-text": "Zwykły tekst\r\ndruga linia\tz tab\n".encode("cp1250"),
+    }
+
+
 def main() -> None:
     sets = {
         "block_files": block_files(),
@@ -262,6 +287,7 @@ def main() -> None:
         "ini_file": inis(),
         "project_files": projects(),
         "code_page": code_pages(),
+        "rich_text": rich_texts(),
     }
     for harness, seeds in sets.items():
         folder = os.path.join(CORPUS, harness)
