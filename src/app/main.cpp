@@ -17,6 +17,7 @@
 #include "panel/CodePage.h"
 #include "project/IniFile.h"
 #include "service/ReadoutsWindow.h"
+#include "service/SetupWindow.h"
 #include "transfer/UProjektRSIn.h"
 #include "transfer/UProjektRsOut.h"
 
@@ -759,7 +760,9 @@ void TForm1::OpenSpecialStatuses() {
 void TForm1::OpenReadouts() {
     zyl::OpenReadouts(context_, this);
 }
-void TForm1::OpenSetup() {}
+void TForm1::OpenSetup() {
+    zyl::OpenSetup(context_, this);
+}
 void TForm1::OpenAnalogOutputs() {
     OpenAnalogOutputList(context_, this);
 }
