@@ -1,6 +1,6 @@
 #include "service/Passwords.h"
 
-#include "link/Commands.h"
+#include "service/WholeBlockTransfer.h"
 
 #include <array>
 
@@ -35,47 +35,16 @@ void ApplyTypedPasswords(TPasswordBlock& block, std::span<const std::optional<st
 }
 
 Outcome ReadPasswordsFromController(ControllerAccess& access, TPasswordBlock& working) {
-    Host& host = access.host;
-    access.ReadLinkSettings();
-    host.ShowProgress(0, 3, "");
-    TPasswordBlock buffer{};
-    bool ok = false;
-    if (!access.moduleMode) {
-        ok = ReadPasswords(access.link, buffer, access.DeviceAddress, access.linkParams) == LinkOk;
-    } else if (ReadPasswordsSubmit(access.link, access.DeviceAddress, access.linkParams) ==
-               LinkOk) {
-        host.ShowProgress(1, 3, "");
-        const bool ready = access.PanelWait() == PanelWaitOutcome::Ready;
-        host.ShowProgress(2, 3, "");
-        ok = ready && ReadPasswordsCollect(access.link, buffer, access.DeviceAddress,
-                                           access.linkParams) == LinkOk;
-    }
-    if (!ok) {
-        host.HideProgress();
-        return access.Failed(true);
-    }
-    host.ShowProgress(3, 3, "");
-    host.HideProgress();
-    working = buffer;
-    return Outcome::Ok;
+    return ReadWholeBlock<TPasswordBlock>(
+        access, working, [&access](Variant v, TPasswordBlock& block) {
+            return ReadPasswords(access.link, v, block, access.DeviceAddress, access.linkParams);
+        });
 }
 
 Outcome SendPasswordsToController(ControllerAccess& access, const TPasswordBlock& passwords) {
-    access.ReadLinkSettings();
-    bool ok;
-    if (!access.moduleMode) {
-        ok = WritePasswords(access.link, passwords, access.DeviceAddress, access.linkParams) ==
-             LinkOk;
-    } else {
-        ok = WritePasswordsSubmit(access.link, passwords, access.DeviceAddress,
-                                  access.linkParams) == LinkOk &&
-             access.PanelWait() == PanelWaitOutcome::Ready &&
-             CollectAck(access.link, 4, access.DeviceAddress, access.linkParams) == LinkOk;
-    }
-    const Outcome outcome = ok ? Outcome::Ok : access.Failed(true);
-    if (ok) access.host.ShowMessageBox(MsgOperationCompleted);
-    access.OfferResetAfterWrite();
-    return outcome;
+    return SendWholeBlock(access, [&](Variant v) {
+        return WritePasswords(access.link, v, passwords, access.DeviceAddress, access.linkParams);
+    });
 }
 
 } // namespace zyl

@@ -41,10 +41,10 @@ char LocaleDecimalSeparator() {
 }
 
 FileDialogSpec SetupFileDialog() {
-    FileDialogSpec spec;
-    spec.filter = SetupFileFilter;
-    spec.defaultExtension = SetupFileExtension;
-    return spec;
+    FileDialogSpec dialog;
+    dialog.filter = SetupFileFilter;
+    dialog.defaultExtension = SetupFileExtension;
+    return dialog;
 }
 
 // The hourglass while the block goes out; the normal cursor is back before any message or
