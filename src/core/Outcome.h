@@ -9,6 +9,7 @@ enum class Outcome {
     NoCommunication, // a command failed or the panel never became ready
     NotStopped,      // refused: the controller is not in STOP mode
     Cancelled,       // the progress window's cancel request
+    Refused,         // data that cannot be sent as they stand; nothing was sent
 };
 
 } // namespace zyl

@@ -71,6 +71,7 @@ public:
         case Outcome::Ok:
             return BlockEnd::Ok;
         case Outcome::NoCommunication:
+        case Outcome::Refused:
             return BlockEnd::Error;
         case Outcome::NotStopped:
             access.host.ShowMessageBox(MsgStopMode);

@@ -227,6 +227,8 @@ int ExitFor(Outcome outcome) {
         return ExitNotStopped;
     case Outcome::Cancelled:
         return ExitInterrupted;
+    case Outcome::Refused:
+        return ExitFileError;
     case Outcome::NoCommunication:
         break;
     }
