@@ -71,9 +71,8 @@ struct MenuStreamEntry {
 // The language code descriptor: two bytes for the first selector's language, two for the
 // second's (10 02 Standard and Polish, 11 00 Cyryllic, 12 00 PC852; in the predefined layout
 // PC852 also 10 02).
-[[nodiscard]] std::array<std::uint8_t, 4> MenuCodeDescriptor(MenuLayout layout,
-                                                             const MenuLanguages& languages,
-                                                             MenuSelection selection);
+[[nodiscard]] std::array<std::uint8_t, 4>
+MenuCodeDescriptor(MenuLayout layout, const MenuLanguages& languages, MenuSelection selection);
 
 // The languages whose streams the user's menu block holds, in order: 0, 1 and the two
 // selectors' languages in the structure layout; 1 and the selectors' in the predefined one.
@@ -87,8 +86,7 @@ struct MenuUserBlock {
     std::string bytes;
     std::string error;
 };
-[[nodiscard]] MenuUserBlock BuildMenuUserBlock(const MenuData& data,
-                                               const MenuLanguages& languages,
+[[nodiscard]] MenuUserBlock BuildMenuUserBlock(const MenuData& data, const MenuLanguages& languages,
                                                MenuSelection selection, std::size_t streamSize);
 
 // Number of 264-byte chunks that hold a number of bytes.

@@ -31,8 +31,7 @@ inline constexpr const char* MenuBlockFileName = "jezyki.bin";
 // programFolder receives "StrKod.bin" and "jezyki.bin" in the structure layout (empty: not
 // written).
 [[nodiscard]] Outcome WriteMenuToController(ControllerAccess& access, const MenuData& data,
-                                            const MenuLanguages& languages,
-                                            MenuSelection selection,
+                                            const MenuLanguages& languages, MenuSelection selection,
                                             const std::string& programFolder);
 
 } // namespace zyl
