@@ -98,9 +98,10 @@ Outcome ReadChunks(PanelExchange& panel, PanelBlock block, int count, const char
 // place, with an FE among the bytes (FE may also be an attribute byte of a group).
 bool StructureEnded(std::string_view structure) {
     if (structure.find('\xFE') == std::string_view::npos) return false;
-    const std::size_t groups = ParseMenuStructure(structure).size();
-    const std::size_t end = 2 + 4 * groups;
-    return end < structure.size();
+    const std::size_t end = 2 + 4 * ParseMenuStructure(structure).size();
+    if (end >= structure.size()) return false;
+    const auto count = static_cast<std::uint8_t>(structure[end]);
+    return count == 0x00 || count == 0xFE;
 }
 
 // The selectors' code pages as the panel reports them: 11 Cyryllic, 12 PC852 (the structure
