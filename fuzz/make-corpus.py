@@ -279,6 +279,27 @@ def rich_texts() -> dict:
     }
 
 
+def menu_streams() -> dict:
+    groups = [(3, 0x03, 0x01), (4, 0x05, 0x02), (2, 0x03, 0x04)]
+    structure = b"\xff\x00" + b"".join(bytes([c, a, b, 0]) for c, a, b in groups) + b"\xfe"
+    stream = b"\xff"
+    for count, a, b in groups:
+        stream += bytes([0, count, a, b])
+        for i in range(count):
+            stream += b"\x00" + (b"ENTRY %d" % i).ljust(20) + b"\x00"
+    stream = stream.ljust(2 + sum(4 + 22 * c for c, _, _ in groups) + 2, b" ")
+    texts = b"".join(bytes([len(t)]) + t for t in
+                     [b"PROGRAMY", b"PROGRAMS", "\u041f\u0420\u041e".encode("cp1251"),
+                      "\u017dLU\u0164".encode("cp1250"), b"A" * 25])
+    return {
+        "structure": b"\x00" + structure.ljust(264, b"\x00"),
+        "structure-fe-attribute": b"\x00\xff\x00\x02\xfe\xfe\x00\x01\x01\x01\x00\xfe",
+        "stream": b"\x01" + stream,
+        "stream-no-end": b"\x01" + stream[:-3],
+        "written": b"\x02" + bytes([len(structure)]) + structure + texts * 3,
+    }
+
+
 def main() -> None:
     sets = {
         "block_files": block_files(),
@@ -288,6 +309,7 @@ def main() -> None:
         "project_files": projects(),
         "code_page": code_pages(),
         "rich_text": rich_texts(),
+        "menu_streams": menu_streams(),
     }
     for harness, seeds in sets.items():
         folder = os.path.join(CORPUS, harness)
