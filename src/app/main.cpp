@@ -15,6 +15,7 @@
 #include "link/PortList.h"
 #include "link/QtSerialPort.h"
 #include "panel/CodePage.h"
+#include "panel/MenuWindow.h"
 #include "project/IniFile.h"
 #include "service/ReadoutsWindow.h"
 #include "service/SetupWindow.h"
@@ -776,6 +777,8 @@ void TForm1::ReadFromController() {
 void TForm1::WriteToController() {
     OpenProjectWrite(context_, this);
 }
-void TForm1::SetLanguages() {}
+void TForm1::SetLanguages() {
+    zyl::OpenMenu(context_, this);
+}
 
 } // namespace zyl
