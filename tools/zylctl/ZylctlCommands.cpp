@@ -1,5 +1,6 @@
 #include "ZylctlCommands.h"
 
+#include "MenuCommands.h"
 #include "TerminalHost.h"
 #include "core/ControllerAccess.h"
 #include "core/ControllerScan.h"
@@ -46,6 +47,8 @@ constexpr const char* Usage =
     "              --reset|--no-reset\n"
     "commands:     ping | status | reset | set-clock [YYYY-MM-DDTHH:MM] | ports\n"
     "              read BLOCK FILE | write BLOCK FILE\n"
+    "              read menu FILE.mpl [--cust A,B] | write menu FILE.mpl [--cust A,B]\n"
+    "              check menu FILE.mpl\n"
     "              scan [--baud LIST] [--addresses A-B]\n";
 
 struct Options {
@@ -110,6 +113,12 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& o) {
             (a == "--blocks" || a == "--backup" || a == "--compare" || a == "--verify")) {
             o.words.push_back(a);
             if ((a == "--blocks" || a == "--backup") && value(v)) o.words.push_back(v);
+            continue;
+        }
+        // The menu's selectors.
+        if (o.words.size() >= 2 && o.words[1] == "menu" && a == "--cust") {
+            o.words.push_back(a);
+            if (value(v)) o.words.push_back(v);
             continue;
         }
         if (a == "--port") {
@@ -755,7 +764,18 @@ int Run(const std::vector<std::string>& args) {
     // Check the command's shape before touching the port.
     ScanPlan plan;
     ProjectArguments projectArgs;
-    if (command == "ping" || command == "status" || command == "reset") {
+    MenuArguments menuArgs;
+    const bool menu = !rest.empty() && rest[0] == "menu" &&
+                      (command == "read" || command == "write" || command == "check");
+    if (command == "check" && !menu) return UsageError("check takes menu FILE.mpl");
+    if (menu) {
+        const std::vector<std::string> menuRest(rest.begin() + 1, rest.end());
+        if (const std::string error = ParseMenuArguments(command, menuRest, menuArgs);
+            !error.empty())
+            return UsageError(error);
+        // The check needs no controller.
+        if (command == "check") return CheckMenuCommand(menuArgs);
+    } else if (command == "ping" || command == "status" || command == "reset") {
         if (!rest.empty()) return UsageError(command + " takes no arguments");
     } else if (command == "read" || command == "write") {
         if (rest.size() != 2) return UsageError(command + " takes BLOCK FILE");
@@ -791,6 +811,10 @@ int Run(const std::vector<std::string>& args) {
         code = ReadProjectCommand(s, projectArgs);
     else if (command == "write-project")
         code = WriteProjectCommand(s, projectArgs);
+    else if (menu && command == "read")
+        code = ReadMenuCommand(*s.access, s.host, menuArgs);
+    else if (menu)
+        code = WriteMenuCommand(*s.access, s.host, menuArgs);
     else if (command == "read")
         code = FindBlock(rest[0])->read(s, rest[1]);
     else
