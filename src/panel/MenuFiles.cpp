@@ -146,6 +146,11 @@ std::string ParseMenuStructureFile(std::string_view bytes, MenuData& data) {
         size = (size << 8) | static_cast<std::uint8_t>(bytes[i]);
     bytes.remove_prefix(StructureSizeField);
     const std::string_view structure = bytes.substr(0, std::min<std::size_t>(size, bytes.size()));
+    // The same bound as a read from the panel: the user block holds four languages' streams.
+    const std::size_t needed = 4 * MenuStreamSize(ParseMenuStructure(structure));
+    if (needed > MenuBlockLimit)
+        return "the menu of this structure needs " + std::to_string(needed) +
+               " bytes in the panel, which holds " + std::to_string(MenuBlockLimit);
     data.rows = RowsFromStructure(structure);
     data.structure = std::string(structure);
     data.layout = MenuLayout::Structure;

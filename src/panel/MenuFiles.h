@@ -50,7 +50,9 @@ struct MenuDiskResult {
 // The bytes of a structure file: the 4-byte big-endian size, then the raw structure. The
 // structure is the stated size bounded by the bytes present. Sets the structure layout,
 // builds the rows from it (texts empty) and marks the menu data present. Returns why the
-// bytes were refused (fewer than 4, more than 4 + 65536); then data is unchanged.
+// bytes were refused (fewer than 4, more than 4 + 65536, a menu whose four languages' text
+// streams would not fit the panel's 65536 bytes, as a read from the panel refuses it); then
+// data is unchanged.
 [[nodiscard]] std::string ParseMenuStructureFile(std::string_view bytes, MenuData& data);
 // The same for the file B.str; the error names the file.
 [[nodiscard]] MenuDiskResult LoadMenuStructureFile(const std::string& strPath, MenuData& data);

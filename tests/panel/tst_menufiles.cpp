@@ -291,6 +291,17 @@ private slots:
         QTest::newRow("larger than a block")
             << QByteArray("\x00\x01\x00\x00", 4) + Structure + QByteArray(65536 - 11, '\0')
             << ": too large" << QByteArray() << 0;
+        const auto groups = [](int count) {
+            QByteArray s("\x00\x00", 2);
+            for (int g = 0; g < count; ++g) s += QByteArray("\xFD\x01\x02\x00", 4);
+            return s + QByteArray("\xFE\x00", 2);
+        };
+        QTest::newRow("two groups of 253 rows fit the panel")
+            << QByteArray("\x00\x00\x00\x0C", 4) + groups(2) << "" << groups(2) << 506;
+        QTest::newRow("three groups of 253 rows do not")
+            << QByteArray("\x00\x00\x00\x10", 4) + groups(3)
+            << ": the menu of this structure needs 66856 bytes in the panel, which holds 65536"
+            << QByteArray() << 0;
         QTest::newRow("a block exactly")
             << QByteArray("\x00\x01\x00\x00", 4) + Structure + QByteArray(65536 - 12, '\0') << ""
             << Structure + QByteArray(65536 - 12, '\0') << 3;
