@@ -217,25 +217,27 @@ const UpperHalf& PcTable(int pcCodePage) {
     return Windows1250;
 }
 
+} // namespace
+
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {
         out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
         out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
+    } else if (cp < 0x10000) {
         out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
 }
 
-constexpr char32_t Invalid = 0xFFFFFFFF;
-
-// Decodes one UTF-8 sequence at text[pos] and advances pos; Invalid for a malformed,
-// overlong, surrogate or out-of-range sequence (pos then skips the lead byte and the
-// continuation bytes that belonged to it).
-char32_t NextCodePoint(std::string_view text, std::size_t& pos) {
+char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
     const auto lead = static_cast<unsigned char>(text[pos++]);
     if (lead < 0x80) return lead;
     int extra = 0;
@@ -254,20 +256,25 @@ char32_t NextCodePoint(std::string_view text, std::size_t& pos) {
         cp = lead & 0x07;
         minimum = 0x10000;
     } else {
-        return Invalid;
+        return InvalidUtf8;
     }
     for (int i = 0; i < extra; ++i) {
-        if (pos >= text.size()) return Invalid;
+        if (pos >= text.size()) return InvalidUtf8;
         const auto c = static_cast<unsigned char>(text[pos]);
-        if ((c & 0xC0) != 0x80) return Invalid;
+        if ((c & 0xC0) != 0x80) return InvalidUtf8;
         cp = (cp << 6) | (c & 0x3F);
         ++pos;
     }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return Invalid;
+    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return InvalidUtf8;
     return cp;
 }
 
-} // namespace
+bool IsUtf8(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size())
+        if (DecodeUtf8(text, pos) == InvalidUtf8) return false;
+    return true;
+}
 
 std::string ToControllerText(int codePage, std::string_view text) {
     const ByteMap* map = ToMap(codePage);
@@ -300,13 +307,13 @@ std::string Utf8ToPc(int pcCodePage, std::string_view utf8) {
     out.reserve(utf8.size());
     std::size_t pos = 0;
     while (pos < utf8.size()) {
-        const char32_t cp = NextCodePoint(utf8, pos);
+        const char32_t cp = DecodeUtf8(utf8, pos);
         if (cp < 0x80) {
             out.push_back(static_cast<char>(cp));
             continue;
         }
         char byte = '?';
-        if (cp != 0xFFFD && cp != Invalid)
+        if (cp != 0xFFFD && cp != InvalidUtf8)
             for (std::size_t i = 0; i < table.size(); ++i)
                 if (table[i] == cp) {
                     byte = static_cast<char>(0x80 + i);

@@ -3,6 +3,7 @@
 // Character sets of controller texts, and the PC code pages in which the PC holds texts.
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,17 @@ inline constexpr std::array<const char*, 4> CodePageNames = {"Standard", "Cyryll
 // PC code page 1250, 1251 or 1252 (any other value counts as 1250) to and from UTF-8, for display
 // (1252 only for documents that name it, such as help pages). Bytes
 // without a character in the code page decode to U+FFFD; characters without a byte encode as '?'.
+// UTF-8 as every text of the program that is not in a PC code page holds it.
+inline constexpr char32_t InvalidUtf8 = 0xFFFFFFFF;
+// Decodes the sequence at text[pos] (pos < text.size()) and advances pos past it; InvalidUtf8
+// for a malformed, overlong, surrogate or out-of-range sequence (pos then stands after the
+// lead byte and the continuation bytes that belonged to it).
+[[nodiscard]] char32_t DecodeUtf8(std::string_view text, std::size_t& pos);
+// Whether the whole text is well-formed UTF-8.
+[[nodiscard]] bool IsUtf8(std::string_view text);
+// Appends the code point's UTF-8 bytes.
+void AppendUtf8(std::string& out, char32_t cp);
+
 [[nodiscard]] std::string PcToUtf8(int pcCodePage, std::string_view bytes);
 [[nodiscard]] std::string Utf8ToPc(int pcCodePage, std::string_view utf8);
 

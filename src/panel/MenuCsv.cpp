@@ -111,46 +111,6 @@ std::optional<std::vector<Record>> ParseCsv(std::string_view csv, std::string& e
     return records;
 }
 
-// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values beyond
-// U+10FFFF).
-bool ValidUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        std::size_t length = 0;
-        char32_t cp = 0;
-        char32_t min = 0;
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        if (b >= 0xC2 && b <= 0xDF) {
-            length = 2;
-            cp = b & 0x1F;
-            min = 0x80;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            length = 3;
-            cp = b & 0x0F;
-            min = 0x800;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            length = 4;
-            cp = b & 0x07;
-            min = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + length > s.size()) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto c = static_cast<unsigned char>(s[i + k]);
-            if ((c & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        i += length;
-    }
-    return true;
-}
-
 // The length of the UTF-8 character at the start of valid UTF-8.
 std::size_t CharacterLength(std::string_view s) {
     const auto b = static_cast<unsigned char>(s[0]);
@@ -211,7 +171,7 @@ MenuCsvImport ImportMenuCsv(std::string_view csv, MenuData& data, const MenuLang
     }
     for (const Record& record : *records)
         for (std::size_t c = 0; c < record.fields.size(); ++c)
-            if (!ValidUtf8(record.fields[c])) {
+            if (!IsUtf8(record.fields[c])) {
                 result.error = Place(record.line, c) + ": not UTF-8 text";
                 return result;
             }

@@ -127,51 +127,6 @@ struct GroupState {
     ParagraphFormat paragraph;
 };
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
-// One code point of UTF-8 at text[pos], advancing pos; U+FFFD for a malformed sequence.
-char32_t NextCodePoint(std::string_view text, std::size_t& pos) {
-    const auto lead = static_cast<unsigned char>(text[pos++]);
-    if (lead < 0x80) return lead;
-    int extra = 0;
-    char32_t cp = 0;
-    char32_t minimum = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        extra = 1, cp = lead & 0x1F, minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        extra = 2, cp = lead & 0x0F, minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        extra = 3, cp = lead & 0x07, minimum = 0x10000;
-    } else {
-        return Replacement;
-    }
-    for (int i = 0; i < extra; ++i) {
-        if (pos >= text.size()) return Replacement;
-        const auto c = static_cast<unsigned char>(text[pos]);
-        if ((c & 0xC0) != 0x80) return Replacement;
-        cp = (cp << 6) | (c & 0x3F);
-        ++pos;
-    }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return Replacement;
-    return cp;
-}
-
 bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
@@ -612,7 +567,8 @@ void AppendNumber(std::string& out, const char* word, long long value) {
 void AppendEscapedText(std::string& out, std::string_view utf8) {
     std::size_t pos = 0;
     while (pos < utf8.size()) {
-        const char32_t cp = NextCodePoint(utf8, pos);
+        char32_t cp = DecodeUtf8(utf8, pos);
+        if (cp == InvalidUtf8) cp = Replacement;
         if (cp == '\\' || cp == '{' || cp == '}') {
             out += '\\';
             out += static_cast<char>(cp);
