@@ -13,7 +13,9 @@
 #include "support/RecordingHost.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -24,6 +26,23 @@
 namespace zyl::test {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// zylctl's link options for the simulator's pty at 19200 baud, with a short read timeout.
+inline QStringList ZylctlLinkArgs(const SimProcess& sim, bool module, int timeoutMs = 100) {
+    return {"--port",
+            sim.PtyPath(),
+            "--baud",
+            "19200",
+            "--timeout",
+            QString::number(timeoutMs),
+            module ? "--module" : "--direct"};
+}
+
+// A file's bytes; empty when it cannot be read.
+inline QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 // COM1 at 19200 baud; the device behind COM1 is the simulator's pty.
 inline constexpr TLinkParams Com1At19200{0, 8};

@@ -24,27 +24,12 @@ QStringList SimOptions(bool structure) {
     return {"--menu-layout", structure ? "structure" : "predefined", "--panel-delay", "20"};
 }
 
-QStringList LinkArgs(const SimProcess& sim, bool module) {
-    return {"--port",
-            sim.PtyPath(),
-            "--baud",
-            "19200",
-            "--timeout",
-            QString::number(CliTimeout),
-            module ? "--module" : "--direct"};
-}
-
 QString Key(bool structure, const char* block) {
     return QString("panel/%1/%2").arg(structure ? "structure" : "predefined", block);
 }
 
 QByteArray HexText(std::string_view bytes) {
     return QByteArray(bytes.data(), qsizetype(bytes.size())).toHex().toUpper();
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void WriteAll(const QString& path, const QByteArray& bytes) {
@@ -155,9 +140,10 @@ private slots:
         ZYL_START_SIM(sim, SimOptions(structure));
         QTemporaryDir home;
         const QString menu = home.filePath("plant.mpl");
-        RUN_EXIT(Zylctl(home.path(), LinkArgs(sim, module) << "read"
-                                                           << "menu" << menu << "--cust"
-                                                           << "2,3"),
+        RUN_EXIT(Zylctl(home.path(), ZylctlLinkArgs(sim, module, CliTimeout)
+                                         << "read"
+                                         << "menu" << menu << "--cust"
+                                         << "2,3"),
                  0);
         QCOMPARE(QFile::exists(menu), structure);
         QCOMPARE(QFile::exists(home.filePath("plant.str")), structure);
@@ -170,13 +156,13 @@ private slots:
         QByteArray edited = german;
         edited.replace("UHR                 ", "UHRZEIT");
         WriteAll(home.filePath("plant.2"), edited);
-        RUN_EXIT(Zylctl(home.path(), LinkArgs(sim, module) << "write"
-                                                           << "menu" << menu),
+        RUN_EXIT(Zylctl(home.path(), ZylctlLinkArgs(sim, module, CliTimeout) << "write"
+                                                                             << "menu" << menu),
                  0);
 
         const QString back = home.filePath("back.mpl");
-        RUN_EXIT(Zylctl(home.path(), LinkArgs(sim, module) << "read"
-                                                           << "menu" << back),
+        RUN_EXIT(Zylctl(home.path(), ZylctlLinkArgs(sim, module, CliTimeout) << "read"
+                                                                             << "menu" << back),
                  0);
         QVERIFY(ReadAll(home.filePath("back.2")).contains("\r\nUHRZEIT             \r\n"));
         QCOMPARE(ReadAll(home.filePath("back.3")), ReadAll(home.filePath("plant.3")));

@@ -104,21 +104,6 @@ bool WriteAll(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QStringList LinkArgs(const SimProcess& sim, bool module) {
-    return {"--port",
-            sim.PtyPath(),
-            "--baud",
-            "19200",
-            "--timeout",
-            "100",
-            module ? "--module" : "--direct"};
-}
-
 } // namespace
 
 class TestE2eProcesses : public QObject {
@@ -330,7 +315,8 @@ private slots:
         const QString out = home_.filePath("out.klz"), back = home_.filePath("back.klz");
         const QByteArray file = TableFile(washing ? 1 : 0);
         QVERIFY(WriteAll(out, file));
-        const CliRun w = Zylctl(home_.path(), LinkArgs(sim, module) << "write" << block << out);
+        const CliRun w =
+            Zylctl(home_.path(), ZylctlLinkArgs(sim, module) << "write" << block << out);
         QVERIFY2(w.exitCode == 0, qPrintable(w.err));
         QCOMPARE(sim.Stats().value("writes"), 3);
         ProcessBlock table{};
@@ -339,7 +325,8 @@ private slots:
         QCOMPARE(sim.Dump(ParametersKey(washing)).hex, ExpectedParameters(table, washing));
         QCOMPARE(sim.Dump(GroupKey(!washing, 0)).how, QString("sample"));
 
-        const CliRun r = Zylctl(home_.path(), LinkArgs(sim, module) << "read" << block << back);
+        const CliRun r =
+            Zylctl(home_.path(), ZylctlLinkArgs(sim, module) << "read" << block << back);
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         QCOMPARE(ReadAll(back).toHex(), file.toHex());
     }
@@ -373,7 +360,7 @@ private slots:
         const QString in = home_.filePath("in.klz");
         QFile::remove(in);
         if (bytes >= 0) QVERIFY(WriteAll(in, TableFile(0).leftJustified(bytes, '\0', true)));
-        const CliRun r = Zylctl(home_.path(), LinkArgs(sim, true) << "write" << block << in);
+        const CliRun r = Zylctl(home_.path(), ZylctlLinkArgs(sim, true) << "write" << block << in);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(said), qPrintable(r.err));
         QCOMPARE(sim.Stats().value("writes"), 0);

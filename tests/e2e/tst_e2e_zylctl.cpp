@@ -27,21 +27,6 @@ constexpr int CliTimeout = 100; // --timeout
 // Starting the process and Qt, opening the port, scheduling on a loaded machine.
 constexpr int StartMargin = 600;
 
-QStringList LinkArgs(const SimProcess& sim, bool module) {
-    return {"--port",
-            sim.PtyPath(),
-            "--baud",
-            "19200",
-            "--timeout",
-            QString::number(CliTimeout),
-            module ? "--module" : "--direct"};
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 bool WriteAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
@@ -172,7 +157,7 @@ private slots:
         QFETCH(QStringList, lines);
         QFETCH(QString, asked);
         ZYL_START_SIM(sim, QStringList{"--mode", "run", "--clock", "2031-07-14 09:26:40"});
-        const CliRun r = Zylctl(home_.path(), LinkArgs(sim, module) << command);
+        const CliRun r = Zylctl(home_.path(), ZylctlLinkArgs(sim, module, CliTimeout) << command);
         RUN_OK(r);
         const QStringList out = r.out.split('\n');
         for (const QString& line : lines) QVERIFY2(out.contains(line), qPrintable(r.out));
@@ -190,7 +175,7 @@ private slots:
         QFETCH(bool, module);
         QFETCH(QString, sent);
         ZYL_START_SIM(sim);
-        const CliRun r = Zylctl(home_.path(), LinkArgs(sim, module) << "reset");
+        const CliRun r = Zylctl(home_.path(), ZylctlLinkArgs(sim, module, CliTimeout) << "reset");
         RUN_OK(r);
         const auto stats = sim.Stats();
         QCOMPARE(stats.value("resets"), 1);
@@ -206,12 +191,13 @@ private slots:
     void setClock() {
         QFETCH(bool, module);
         ZYL_START_SIM(sim, QStringList{"--clock", "2010-05-05 05:05:05"});
-        const CliRun r = Zylctl(home_.path(), LinkArgs(sim, module) << "set-clock"
-                                                                    << "2030-01-02T03:04");
+        const CliRun r =
+            Zylctl(home_.path(), ZylctlLinkArgs(sim, module, CliTimeout) << "set-clock"
+                                                                         << "2030-01-02T03:04");
         RUN_OK(r);
         QCOMPARE(sim.Stats().value("command submit G06"), 1);
         QVERIFY(sim.Summary().value("clock").startsWith("2030-01-02 03:04:0"));
-        const CliRun s = Zylctl(home_.path(), LinkArgs(sim, module) << "status");
+        const CliRun s = Zylctl(home_.path(), ZylctlLinkArgs(sim, module, CliTimeout) << "status");
         RUN_OK(s);
         QVERIFY2(s.out.contains("date: 2030-01-02\n"), qPrintable(s.out));
         QVERIFY2(s.out.contains("time: 03:04:0"), qPrintable(s.out));
@@ -229,8 +215,8 @@ private slots:
         ZYL_START_SIM(sim);
         const QString sample = File("sample.zys"), changed = File("changed.zys"),
                       back = File("back.zys");
-        RUN_OK(Zylctl(home_.path(), LinkArgs(sim, module) << "read"
-                                                          << "setup" << sample));
+        RUN_OK(Zylctl(home_.path(), ZylctlLinkArgs(sim, module, CliTimeout) << "read"
+                                                                            << "setup" << sample));
         const QByteArray read = ReadAll(sample);
         QCOMPARE(read.size(), qsizetype(sizeof(TSetupBlock)));
         TSetupBlock setup{};
@@ -245,8 +231,8 @@ private slots:
         setup.Words[97] = 0x7FFF;
         setup.Words[99] = 500;
         QVERIFY(WriteAll(changed, BytesOf(setup)));
-        RUN_OK(Zylctl(home_.path(), LinkArgs(sim, module) << "write"
-                                                          << "setup" << changed));
+        RUN_OK(Zylctl(home_.path(), ZylctlLinkArgs(sim, module, CliTimeout) << "write"
+                                                                            << "setup" << changed));
 
         Bytes wire;
         for (int w = 0; w <= 100; ++w) {
@@ -258,8 +244,8 @@ private slots:
         QCOMPARE(stored.how, QString("written"));
         QCOMPARE(stored.hex, HexOf(wire));
 
-        RUN_OK(Zylctl(home_.path(), LinkArgs(sim, module) << "read"
-                                                          << "setup" << back));
+        RUN_OK(Zylctl(home_.path(), ZylctlLinkArgs(sim, module, CliTimeout) << "read"
+                                                                            << "setup" << back));
         QCOMPARE(ReadAll(back).toHex(), ReadAll(changed).toHex());
     }
 
@@ -287,9 +273,11 @@ private slots:
         ZYL_START_SIM(sim);
         const QString out = File("out.blk"), back = File("back.blk");
         QVERIFY(WriteAll(out, file));
-        RUN_OK(Zylctl(home_.path(), LinkArgs(sim, module) << "write" << block << out));
+        RUN_OK(Zylctl(home_.path(), ZylctlLinkArgs(sim, module, CliTimeout)
+                                        << "write" << block << out));
         QCOMPARE(sim.Stats().value("writes"), writes);
-        RUN_OK(Zylctl(home_.path(), LinkArgs(sim, module) << "read" << block << back));
+        RUN_OK(Zylctl(home_.path(), ZylctlLinkArgs(sim, module, CliTimeout)
+                                        << "read" << block << back));
         QCOMPARE(ReadAll(back).toHex(), file.toHex());
     }
 
@@ -340,7 +328,7 @@ private slots:
         command.replaceInStrings("<relays>", relays);
         command.replaceInStrings("<short>", shortFile);
         command.replaceInStrings("<new>", fresh);
-        const CliRun r = Zylctl(home_.path(), LinkArgs(sim, module) + command);
+        const CliRun r = Zylctl(home_.path(), ZylctlLinkArgs(sim, module, CliTimeout) + command);
         QVERIFY2(r.exitCode == exitCode,
                  qPrintable(QString("exit %1: %2").arg(r.exitCode).arg(r.err)));
         QCOMPARE(sim.Stats().value("writes"), writes);
@@ -402,7 +390,7 @@ private slots:
             bound += attempts * (n + CliTimeout) + attempts * CommandRetryPauseMs;
             bound += attempts * 30; // the 10 ms sleep and the RTS lead and lag per attempt
         }
-        const CliRun r = Zylctl(home_.path(), LinkArgs(sim, module) + command);
+        const CliRun r = Zylctl(home_.path(), ZylctlLinkArgs(sim, module, CliTimeout) + command);
         QVERIFY2(r.exitCode == exitCode,
                  qPrintable(QString("exit %1: %2").arg(r.exitCode).arg(r.err)));
         QVERIFY2(r.ms >= least, qPrintable(QString("%1 ms, at least %2").arg(r.ms).arg(least)));
