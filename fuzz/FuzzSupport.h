@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <type_traits>
 
@@ -26,6 +27,43 @@
     } while (false)
 
 namespace zylfuzz {
+
+// Well-formed UTF-8, checked apart from the core's own decoder: shortest forms, no surrogates,
+// nothing above U+10FFFF.
+inline bool WellFormedUtf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        std::size_t n = 0;
+        unsigned lo = 0x80, hi = 0xBF; // range of the second byte
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        if (b >= 0xC2 && b <= 0xDF) {
+            n = 1;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            n = 2;
+            if (b == 0xE0) lo = 0xA0;
+            if (b == 0xED) hi = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            n = 3;
+            if (b == 0xF0) lo = 0x90;
+            if (b == 0xF4) hi = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + n >= s.size()) return false;
+        for (std::size_t k = 1; k <= n; ++k) {
+            const auto c = static_cast<unsigned char>(s[i + k]);
+            const unsigned low = k == 1 ? lo : 0x80;
+            const unsigned high = k == 1 ? hi : 0xBF;
+            if (c < low || c > high) return false;
+        }
+        i += n + 1;
+    }
+    return true;
+}
 
 template <class T> std::span<const std::uint8_t, sizeof(T)> BytesOf(const T& object) {
     static_assert(std::is_trivially_copyable_v<T>);

@@ -19,42 +19,6 @@ using namespace zyl;
 constexpr int ControllerCodePages[] = {CodePageStandard, CodePageCyrillic, CodePagePolish,
                                        CodePagePC852, 7};
 
-// Well-formed UTF-8: shortest forms, no surrogates, nothing above U+10FFFF.
-bool WellFormedUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        std::size_t n = 0;
-        unsigned lo = 0x80, hi = 0xBF; // range of the second byte
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        if (b >= 0xC2 && b <= 0xDF) {
-            n = 1;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            n = 2;
-            if (b == 0xE0) lo = 0xA0;
-            if (b == 0xED) hi = 0x9F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            n = 3;
-            if (b == 0xF0) lo = 0x90;
-            if (b == 0xF4) hi = 0x8F;
-        } else {
-            return false;
-        }
-        if (i + n >= s.size()) return false;
-        for (std::size_t k = 1; k <= n; ++k) {
-            const auto c = static_cast<unsigned char>(s[i + k]);
-            const unsigned low = k == 1 ? lo : 0x80;
-            const unsigned high = k == 1 ? hi : 0xBF;
-            if (c < low || c > high) return false;
-        }
-        i += n + 1;
-    }
-    return true;
-}
-
 // Each input byte gives zero or one output byte, whatever stands around it; a value that is
 // none of the code pages converts nothing.
 void Controller(int codePage, std::string_view text, bool byteByByte) {
@@ -75,7 +39,7 @@ constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
 // PC bytes to UTF-8 and back give the bytes again, those without a character as '?'.
 void PcToUtf8AndBack(int pc, std::string_view bytes) {
     const std::string utf8 = PcToUtf8(pc, bytes);
-    FUZZ_REQUIRE(WellFormedUtf8(utf8));
+    FUZZ_REQUIRE(zylfuzz::WellFormedUtf8(utf8));
     std::string expected(bytes);
     for (char& c : expected)
         if (PcToUtf8(pc, std::string_view(&c, 1)) == ReplacementCharacter) c = '?';

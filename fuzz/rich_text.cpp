@@ -20,37 +20,9 @@ using namespace zyl;
 
 // Well-formed UTF-8 whose only characters below U+0020 are tab and line feed.
 bool CleanUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        if (b < 0x80) {
-            if (b < 0x20 && b != '\t' && b != '\n') return false;
-            ++i;
-            continue;
-        }
-        std::size_t n = 0;
-        unsigned lo = 0x80, hi = 0xBF;
-        if (b >= 0xC2 && b <= 0xDF) {
-            n = 1;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            n = 2;
-            if (b == 0xE0) lo = 0xA0;
-            if (b == 0xED) hi = 0x9F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            n = 3;
-            if (b == 0xF0) lo = 0x90;
-            if (b == 0xF4) hi = 0x8F;
-        } else {
-            return false;
-        }
-        if (i + n >= s.size()) return false;
-        for (std::size_t k = 1; k <= n; ++k) {
-            const auto c = static_cast<unsigned char>(s[i + k]);
-            if (c < (k == 1 ? lo : 0x80) || c > (k == 1 ? hi : 0xBF)) return false;
-        }
-        i += n + 1;
-    }
-    return true;
+    for (const char c : s)
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') return false;
+    return zylfuzz::WellFormedUtf8(s);
 }
 
 void CheckDocument(const RichTextDocument& document) {

@@ -5,6 +5,7 @@
 // travelling field differs from relay to relay.
 
 #include "SimProcess.h"
+#include "core/AppContext.h"
 #include "core/ControllerAccess.h"
 #include "core/Settings.h"
 #include "link/Komunikacja.h"
@@ -13,12 +14,15 @@
 #include "support/RecordingHost.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
 #include <QString>
 #include <QStringList>
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -96,6 +100,43 @@ struct SimAccess {
     FixedLinkControls controls;
     AppSettings settings;
     ControllerAccess access;
+};
+
+// A host that lets the windows' events run while the link waits, as the program does; during
+// runs at each of those moments when set.
+struct LiveHost : RecordingHost {
+    LiveHost() {
+        onEvents = [this](RecordingHost&) {
+            QCoreApplication::processEvents();
+            if (during) during();
+        };
+    }
+    std::function<void()> during;
+};
+
+// The program's shared state with COM1 on the simulator's pty at 19200, address 1.
+struct SimContext {
+    SimContext(const std::string& device, bool module) : port({{1, device}}) {
+        ctx = std::make_unique<AppContext>(port, host);
+        controls.port = 0;
+        controls.baud = 1;
+        controls.address = SimAddress;
+        ctx->controls.target = &controls;
+        ctx->settings.WaitForPanel = 2;
+        ctx->settings.PytajOReset = true;
+        LinkTuning tuning = ctx->link.Tuning();
+        tuning.timeoutStand = TestTimeoutStand;
+        ctx->link.SetTuning(tuning);
+        ctx->link.ApplyTimeoutConstant();
+        ctx->settings.tuning = tuning;
+        ctx->access.moduleMode = module;
+    }
+    ~SimContext() { ctx->link.Close(); }
+
+    QtSerialPort port;
+    LiveHost host;
+    FixedLinkControls controls;
+    std::unique_ptr<AppContext> ctx;
 };
 
 // 32 relays whose travelling fields all differ, each within what its wire field carries:

@@ -34,11 +34,6 @@ const QStringList AllButProgramsLabels = {
     "Setup",           "Relays",     "Processes", "Processes WASHING", "Alarms", "Special statuses",
     "Program WASHING", "Analog OUT", "PID"};
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 bool WriteAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();

@@ -29,42 +29,6 @@ using namespace zyl::test;
 
 namespace {
 
-// A host that lets the windows' events run while the link waits, as the program does.
-struct LiveHost : RecordingHost {
-    LiveHost() {
-        onEvents = [this](RecordingHost&) {
-            QCoreApplication::processEvents();
-            if (during) during();
-        };
-    }
-    std::function<void()> during;
-};
-
-// The program's shared state with COM1 on the simulator's pty at 19200, address 1.
-struct SimContext {
-    SimContext(const std::string& device, bool module) : port({{1, device}}) {
-        ctx = std::make_unique<AppContext>(port, host);
-        controls.port = 0;
-        controls.baud = 1;
-        controls.address = SimAddress;
-        ctx->controls.target = &controls;
-        ctx->settings.WaitForPanel = 2;
-        ctx->settings.PytajOReset = true;
-        LinkTuning tuning = ctx->link.Tuning();
-        tuning.timeoutStand = TestTimeoutStand;
-        ctx->link.SetTuning(tuning);
-        ctx->link.ApplyTimeoutConstant();
-        ctx->settings.tuning = tuning;
-        ctx->access.moduleMode = module;
-    }
-    ~SimContext() { ctx->link.Close(); }
-
-    QtSerialPort port;
-    LiveHost host;
-    FixedLinkControls controls;
-    std::unique_ptr<AppContext> ctx;
-};
-
 QByteArray PasswordsPayload(const TPasswordBlock& block) {
     return HexOf(BuildWritePasswordsRequest(block).payload);
 }
@@ -76,11 +40,6 @@ TPasswordBlock ControllerBlock() {
     block.Slots[0].SetText(std::string("AB\0\0\0\0", 6));
     block.Slots[6].SetText(" X  Y ");
     return block;
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 bool WriteAll(const QString& path, const QByteArray& bytes) {

@@ -23,38 +23,6 @@ using namespace zyl::test;
 
 namespace {
 
-// A host that lets the windows' events run while the link waits, as the program does.
-struct LiveHost : RecordingHost {
-    LiveHost() {
-        onEvents = [](RecordingHost&) { QCoreApplication::processEvents(); };
-    }
-};
-
-// The program's shared state with COM1 on the simulator's pty at 19200, address 1.
-struct SimContext {
-    SimContext(const std::string& device, bool module) : port({{1, device}}) {
-        ctx = std::make_unique<AppContext>(port, host);
-        controls.port = 0;
-        controls.baud = 1;
-        controls.address = SimAddress;
-        ctx->controls.target = &controls;
-        ctx->settings.WaitForPanel = 2;
-        ctx->settings.PytajOReset = true;
-        LinkTuning tuning = ctx->link.Tuning();
-        tuning.timeoutStand = TestTimeoutStand;
-        ctx->link.SetTuning(tuning);
-        ctx->link.ApplyTimeoutConstant();
-        ctx->settings.tuning = tuning;
-        ctx->access.moduleMode = module;
-    }
-    ~SimContext() { ctx->link.Close(); }
-
-    QtSerialPort port;
-    LiveHost host;
-    FixedLinkControls controls;
-    std::unique_ptr<AppContext> ctx;
-};
-
 QString Cell(const SetupWindow& window, int n) {
     return window.Table()->item(n - 1, 2)->text();
 }
