@@ -487,6 +487,80 @@ private slots:
         QCOMPARE(pattern("noreply prob 1 seed 7"), QString(40, 'X'));
     }
 
+    // ignore-writes: each write acknowledged as a clean controller acknowledges it, through
+    // either way; the picked ones leave the old data (K), the others are stored (S). The n-th
+    // write is relay group n: d direct, u module submit and collect.
+    void ignoredWrites_data() {
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<QString>("writes");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("every write") << "ignore-writes"
+                                     << "dud"
+                                     << "KKK";
+        QTest::newRow("every second write") << "ignore-writes every 2"
+                                            << "dddd"
+                                            << "SKSK";
+        QTest::newRow("submits only") << "ignore-writes on submit"
+                                      << "dudu"
+                                      << "SKSK";
+        QTest::newRow("collects carry no write") << "ignore-writes on collect"
+                                                 << "uu"
+                                                 << "SS";
+    }
+    void ignoredWrites() {
+        QFETCH(QString, rule);
+        QFETCH(QString, writes);
+        QFETCH(QString, kept);
+        Engine clean(Config(), T0);
+        Engine faulty(Config(), T0);
+        std::string error;
+        faulty.faults().SetRule(*zyl::sim::ParseFaultRule(rule.toStdString(), error));
+        auto t = T0;
+        for (int n = 0; n < writes.size(); ++n) {
+            const bool submit = writes[n] == 'u';
+            const Bytes frame = Request(1, submit, 'G', 0x0C,
+                                        Concat({{std::uint8_t(n)}, Pattern(240, std::uint8_t(n))}));
+            t += 100ms;
+            QCOMPARE(HexText(Ask(faulty, frame, t)), HexText(Ask(clean, frame, t)));
+            if (!submit) continue;
+            t += 100ms;
+            QCOMPARE(HexText(Ask(faulty, CollectRequest(1), t)),
+                     HexText(Ask(clean, CollectRequest(1), t)));
+        }
+        Engine fresh(Config(), T0);
+        QString seen;
+        for (int n = 0; n < writes.size(); ++n) {
+            const Bytes read = Request(1, false, 'F', 0x0C, {std::uint8_t(n)});
+            const Bytes got = Data(Ask(faulty, read, t));
+            seen += got == Data(Ask(clean, read, t))   ? 'S'
+                    : got == Data(Ask(fresh, read, t)) ? 'K'
+                                                       : '?';
+        }
+        QCOMPARE(seen, kept);
+        QCOMPARE(faulty.stats().writes, std::uint64_t(writes.size()));
+        QCOMPARE(faulty.faults().Damaged(), std::uint64_t(kept.count('K')));
+    }
+
+    // A panel page and the clock are kept as well; a reset is still carried out.
+    void ignoredWritesKeepPanelAndClock() {
+        Engine e(Config(), T0);
+        Engine fresh(Config(), T0);
+        std::string error;
+        e.faults().SetRule(*zyl::sim::ParseFaultRule("ignore-writes", error));
+        QCOMPARE(Ask(e, Request(1, false, 'D', 0x24, Concat({{0x03, 0x18}, Pattern(264, 9)})), T0)
+                     .size(),
+                 13u);
+        const Bytes page = Request(1, false, 'D', 0x21, {0x03, 0x18});
+        QCOMPARE(HexText(Ask(e, page, T0)), HexText(Ask(fresh, page, T0)));
+        QCOMPARE(Ask(e, Request(1, false, 'G', 0x06, Hex("03 03 05 0E 07 09")), T0).size(), 11u);
+        const Bytes clock = Ask(e, StatusRequest(1), T0 + 1s);
+        QCOMPARE(HexText(Bytes(clock.begin() + 5, clock.begin() + 11)),
+                 HexText(Hex("18 05 06 07 08 0A")));
+        QCOMPARE(Ask(e, Request(1, false, 'G', 0xE6), T0 + 2s).size(), 11u);
+        QCOMPARE(e.stats().resets, 1u);
+        QVERIFY(e.memory().Written().empty());
+    }
+
     void faultRuleSyntax_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("described"); // empty: refused
@@ -498,6 +572,8 @@ private slots:
                                      << "garbage prob 0.25 seed 3";
         QTest::newRow("target") << "noreply on collect"
                                 << "noreply on collect";
+        QTest::newRow("ignored writes") << "ignore-writes every 3 on submit"
+                                        << "ignore-writes every 3 on submit";
         QTest::newRow("unknown kind") << "explode"
                                       << "";
         QTest::newRow("every 0") << "badcrc every 0"

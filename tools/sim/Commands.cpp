@@ -59,7 +59,7 @@ ControlCommands::Result Fail(std::string text) {
 const char* HelpText[] = {
     "mode run|stop|N            status byte 22 (STOP 0, RUN 2, or any byte)",
     "panel-delay MS             panel ready this long after each module submit",
-    "fault none|noreply|badcrc|wrongaddr|short|leadzero|garbage",
+    "fault none|noreply|badcrc|wrongaddr|short|leadzero|garbage|ignore-writes",
     "      [every N | prob P [seed S]] [on all|direct|submit|collect|status]",
     "lead-zero on|off           a 0x00 in front of every reply",
     "version N                  setup word 99",

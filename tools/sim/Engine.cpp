@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <tuple>
+#include <utility>
 
 namespace zyl::sim {
 
@@ -200,6 +202,10 @@ Bytes Engine::Answer(std::span<const std::uint8_t> frame, Clock::time_point now,
         const std::uint8_t letter = frame[5];
         const std::uint8_t code = frame[6];
         const auto payload = frame.subspan(9, frame.size() - 11);
+        // What a write that the ignore-writes rule picks leaves behind.
+        std::optional<Memory> kept;
+        const auto keptClock = std::pair(clockBase_, clockRef_);
+        if (faults_.Rule().kind == FaultKind::IgnoreWrites) kept = memory_;
         Outcome outcome = Execute(letter, code, payload, submitted, now);
         const std::string name = (submitted ? "submit " : "direct ") + CommandName(letter, code);
         if (!outcome.error.empty()) return Reject(name + ": " + outcome.error);
@@ -207,6 +213,10 @@ Bytes Engine::Answer(std::span<const std::uint8_t> frame, Clock::time_point now,
         if (outcome.write) {
             ++stats_.writes;
             if (Running()) ++stats_.writesInRun;
+            if (kept && faults_.DropsWrite(kind)) {
+                memory_ = std::move(*kept);
+                std::tie(clockBase_, clockRef_) = keptClock;
+            }
         }
         if (submitted) {
             pending_ = std::move(outcome.answer);

@@ -16,7 +16,7 @@ constexpr Named KindNames[] = {
     {"none", FaultKind::None},       {"noreply", FaultKind::NoReply},
     {"badcrc", FaultKind::BadCrc},   {"wrongaddr", FaultKind::WrongAddr},
     {"short", FaultKind::Short},     {"leadzero", FaultKind::LeadZero},
-    {"garbage", FaultKind::Garbage},
+    {"garbage", FaultKind::Garbage}, {"ignore-writes", FaultKind::IgnoreWrites},
 };
 
 struct NamedTarget {
@@ -167,10 +167,11 @@ bool FaultInjector::Picks(RequestKind kind) {
 
 Bytes FaultInjector::Apply(Bytes reply, RequestKind kind) {
     if (reply.empty()) return reply;
-    if (Picks(kind)) {
+    if (rule_.kind != FaultKind::IgnoreWrites && Picks(kind)) {
         ++damaged_;
         switch (rule_.kind) {
         case FaultKind::None:
+        case FaultKind::IgnoreWrites:
             break;
         case FaultKind::NoReply:
             reply.clear();
@@ -197,6 +198,12 @@ Bytes FaultInjector::Apply(Bytes reply, RequestKind kind) {
     }
     if (leadZero_ && !reply.empty()) reply.insert(reply.begin(), 0x00);
     return reply;
+}
+
+bool FaultInjector::DropsWrite(RequestKind kind) {
+    if (rule_.kind != FaultKind::IgnoreWrites || !Picks(kind)) return false;
+    ++damaged_;
+    return true;
 }
 
 } // namespace zyl::sim

@@ -1,6 +1,7 @@
 #pragma once
 
-// Damage done to replies on demand: the failures a real line and converter produce.
+// Damage done to replies on demand: the failures a real line and converter produce; and one
+// of the controller itself, which acknowledges writes and keeps its old data.
 
 #include "sim/Bytes.h"
 #include "sim/Framer.h"
@@ -20,6 +21,9 @@ enum class FaultKind {
     Short,     // the last byte missing
     LeadZero,  // one 0x00 in front
     Garbage,   // the same number of random bytes, checksum certainly wrong
+    // The reply as it is, but the write behind it not carried out: the controller keeps what
+    // it held. Picks among accepted writes only.
+    IgnoreWrites,
 };
 
 // Which replies a rule applies to.
@@ -50,6 +54,9 @@ public:
     // The reply as it leaves the line: damaged when the rule picks it, then prefixed with 0x00
     // when the lead-zero converter is on. An empty result means no reply.
     [[nodiscard]] Bytes Apply(Bytes reply, RequestKind kind);
+    // For an accepted write: whether the ignore-writes rule picks it, so that the controller
+    // keeps its old data. Counted as damaged.
+    [[nodiscard]] bool DropsWrite(RequestKind kind);
     [[nodiscard]] std::uint64_t Damaged() const { return damaged_; }
 
 private:
