@@ -1,6 +1,7 @@
 #include "ZylctlCommands.h"
 
 #include "MenuCommands.h"
+#include "ProjectTextCommands.h"
 #include "TerminalHost.h"
 #include "core/ControllerAccess.h"
 #include "core/ControllerScan.h"
@@ -49,6 +50,7 @@ constexpr const char* Usage =
     "              read BLOCK FILE | write BLOCK FILE\n"
     "              read menu FILE.mpl [--cust A,B] | write menu FILE.mpl [--cust A,B]\n"
     "              check menu FILE.mpl\n"
+    "              dump FILE [--json] | build FILE.json OUT | diff FILE1 FILE2\n"
     "              scan [--baud LIST] [--addresses A-B]\n";
 
 struct Options {
@@ -113,6 +115,10 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& o) {
             (a == "--blocks" || a == "--backup" || a == "--compare" || a == "--verify")) {
             o.words.push_back(a);
             if ((a == "--blocks" || a == "--backup") && value(v)) o.words.push_back(v);
+            continue;
+        }
+        if (!o.words.empty() && o.words[0] == "dump" && a == "--json") {
+            o.words.push_back(a);
             continue;
         }
         // The menu's selectors.
@@ -324,10 +330,14 @@ int SetClock(Session& s, const std::vector<std::string>& args) {
     return ExitOk;
 }
 
+} // namespace
+
 int FileFailure(const std::string& error) {
     std::fprintf(stderr, "zylctl: %s\n", error.c_str());
     return ExitFileError;
 }
+
+namespace {
 
 // The host has shown the messages the windows show; a failure they pass over in silence
 // still gets "No communication" here (with how far the transfer got, see TerminalHost).
@@ -760,6 +770,13 @@ int Run(const std::vector<std::string>& args) {
 
     // Listing the ports needs neither settings nor a link.
     if (command == "ports") return rest.empty() ? Ports() : UsageError("ports takes no arguments");
+
+    // The project text commands need neither settings nor a link.
+    if (IsProjectTextCommand(command)) {
+        if (const std::string error = CheckProjectTextArguments(command, rest); !error.empty())
+            return UsageError(error);
+        return ProjectTextCommand(command, rest, o.codePage);
+    }
 
     // Check the command's shape before touching the port.
     ScanPlan plan;

@@ -18,6 +18,9 @@ enum ExitCode : int {
 // True once Ctrl+C (or SIGTERM) asked the running command to stop.
 [[nodiscard]] bool Interrupted();
 
+// Prints the file error on stderr; ExitFileError.
+int FileFailure(const std::string& error);
+
 // Parses the arguments (without the program name) and runs the command.
 int Run(const std::vector<std::string>& args);
 

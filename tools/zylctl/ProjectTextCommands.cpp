@@ -1,0 +1,88 @@
+#include "ProjectTextCommands.h"
+
+#include "ZylctlCommands.h"
+#include "panel/CodePage.h"
+#include "project/FileIO.h"
+#include "project/Json.h"
+#include "transfer/ProjectText.h"
+
+#include <cstdio>
+
+namespace zyl::cli {
+
+namespace {
+
+void Print(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+int Dump(const std::vector<std::string>& args, int pcCodePage) {
+    const RecordFilesRead read = ReadRecordFiles(args[0]);
+    if (!read) return FileFailure(read.error);
+    const bool json = args.size() == 2;
+    Print(json ? DumpRecordJson(read.files, pcCodePage)
+               : DumpRecordText(read.files, pcCodePage, args[0]));
+    return ExitOk;
+}
+
+int Build(const std::vector<std::string>& args) {
+    const std::string& source = args[0];
+    const std::string& target = args[1];
+    // The size first, so that the buffer holds the whole text and no more.
+    const FileRead probe = ReadRegularFile(source, {});
+    if (!probe) return FileFailure(probe.error);
+    if (probe.fileSize > JsonLimits{}.maxBytes)
+        return FileFailure(source + " is longer than " + std::to_string(JsonLimits{}.maxBytes) +
+                           " bytes; nothing written");
+    std::string text(std::size_t(probe.fileSize), '\0');
+    const FileRead read = ReadRegularFile(source, std::as_writable_bytes(std::span(text)));
+    if (!read) return FileFailure(read.error);
+    if (read.more) return FileFailure(source + " grew while it was read; nothing written");
+    text.resize(read.size);
+
+    const RecordFilesBuild built = BuildRecordFiles(text);
+    if (!built) return FileFailure(source + ": " + built.error + "; nothing written");
+    if (const std::string why = NameMismatch(built.files, target); !why.empty())
+        return FileFailure(why + "; nothing written");
+    if (const FileStatus written = WriteRecordFiles(built.files, target); !written)
+        return FileFailure(written.error);
+    return ExitOk;
+}
+
+int Diff(const std::vector<std::string>& args, int pcCodePage) {
+    const RecordFilesRead left = ReadRecordFiles(args[0]);
+    if (!left) return FileFailure(left.error);
+    const RecordFilesRead right = ReadRecordFiles(args[1]);
+    if (!right) return FileFailure(right.error);
+    const RecordFilesDiff diff = DiffRecordFiles(left.files, right.files, pcCodePage);
+    if (!diff) return FileFailure(args[0] + ", " + args[1] + ": " + diff.error);
+    for (const std::string& line : diff.lines) Print(line + '\n');
+    return diff.lines.empty() ? ExitOk : ExitDifference;
+}
+
+} // namespace
+
+bool IsProjectTextCommand(const std::string& command) {
+    return command == "dump" || command == "build" || command == "diff";
+}
+
+std::string CheckProjectTextArguments(const std::string& command,
+                                      const std::vector<std::string>& args) {
+    if (command == "dump") {
+        const bool fits = args.size() == 1 || (args.size() == 2 && args[1] == "--json");
+        return fits && args[0] != "--json" ? "" : "dump takes FILE [--json]";
+    }
+    if (args.size() != 2)
+        return command == "build" ? "build takes FILE.json OUT" : "diff takes FILE1 FILE2";
+    return {};
+}
+
+int ProjectTextCommand(const std::string& command, const std::vector<std::string>& args,
+                       std::optional<int> codePage) {
+    const int pcCodePage = PcCodePageFor(codePage.value_or(CodePageStandard));
+    if (command == "dump") return Dump(args, pcCodePage);
+    if (command == "build") return Build(args);
+    return Diff(args, pcCodePage);
+}
+
+} // namespace zyl::cli
