@@ -124,7 +124,7 @@ private:
     }
 
     bool Value(JsonValue& v, int depth) {
-        if (depth > limits_.maxDepth)
+        if (depth >= limits_.maxDepth)
             return Fail("nested deeper than " + std::to_string(limits_.maxDepth) + " levels");
         Mark(v);
         switch (Peek()) {
@@ -275,9 +275,13 @@ private:
         for (;;) {
             SkipBlanks();
             if (Peek() != '"') return Fail("expected a key in quotes");
+            const std::size_t keyStart = pos_;
             std::string key;
             if (!String(key)) return false;
-            if (v.Find(key)) return Fail("the key \"" + key + "\" appears twice");
+            if (v.Find(key)) {
+                pos_ = keyStart; // the message points at the key
+                return Fail("the key \"" + key + "\" appears twice");
+            }
             SkipBlanks();
             if (!Expect(':')) return false;
             SkipBlanks();
