@@ -8,8 +8,8 @@
 namespace zyl {
 
 const JsonValue* JsonValue::Find(std::string_view key) const {
-    for (const auto& [name, value] : members)
-        if (name == key) return &value;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (keys[i] == key) return &items[i];
     return nullptr;
 }
 
@@ -87,21 +87,7 @@ private:
         return false;
     }
 
-    void Mark(JsonValue& v) {
-        // Lines and columns are counted as the reader goes (see Advance).
-        v.line = line_;
-        v.column = column_;
-    }
-
-    void Advance() {
-        if (text_[pos_] == '\n') {
-            ++line_;
-            column_ = 1;
-        } else if ((static_cast<unsigned char>(text_[pos_]) & 0xC0) != 0x80) {
-            ++column_;
-        }
-        ++pos_;
-    }
+    void Advance() { ++pos_; }
 
     bool AtEnd() const { return pos_ >= text_.size(); }
     char Peek() const { return AtEnd() ? '\0' : text_[pos_]; }
@@ -126,7 +112,6 @@ private:
     bool Value(JsonValue& v, int depth) {
         if (depth >= limits_.maxDepth)
             return Fail("nested deeper than " + std::to_string(limits_.maxDepth) + " levels");
-        Mark(v);
         switch (Peek()) {
         case '{':
             return Object(v, depth);
@@ -285,8 +270,9 @@ private:
             SkipBlanks();
             if (!Expect(':')) return false;
             SkipBlanks();
-            v.members.emplace_back(std::move(key), JsonValue{});
-            if (!Value(v.members.back().second, depth + 1)) return false;
+            v.keys.push_back(std::move(key));
+            v.items.emplace_back();
+            if (!Value(v.items.back(), depth + 1)) return false;
             SkipBlanks();
             if (Peek() == '}') {
                 Advance();
@@ -299,8 +285,6 @@ private:
     std::string_view text_;
     JsonLimits limits_;
     std::size_t pos_ = 0;
-    int line_ = 1;
-    int column_ = 1;
     std::string error_;
     std::size_t errorPos_ = 0;
 };

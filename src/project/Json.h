@@ -17,11 +17,9 @@ struct JsonValue {
     enum class Type : unsigned char { Null, Bool, Number, String, Array, Object };
     Type type = Type::Null;
     bool boolean = false;
-    std::string text; // a number as written, or a string's UTF-8
-    std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members; // in the order written
-    int line = 0;                                           // where the value starts, from 1
-    int column = 0;
+    std::string text;              // a number as written, or a string's UTF-8
+    std::vector<JsonValue> items;  // an array's values, an object's values
+    std::vector<std::string> keys; // an object's keys, in the order written, beside its items
 
     // The member of an object; nullptr when there is none.
     [[nodiscard]] const JsonValue* Find(std::string_view key) const;

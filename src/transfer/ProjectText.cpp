@@ -221,7 +221,7 @@ std::string Join(const std::string& path, std::string_view key) {
 // Refuses a member not among the keys.
 void OnlyKeys(const JsonValue& object, const std::vector<std::string_view>& keys,
               const std::string& path) {
-    for (const auto& [key, value] : object.members)
+    for (const std::string& key : object.keys)
         if (std::find(keys.begin(), keys.end(), key) == keys.end())
             Fail(path, "unknown key \"" + key + "\"");
 }
