@@ -325,10 +325,11 @@ FileStatus WriteRecordFiles(const RecordFiles& files, const std::string& path) {
     }
     // The older image, a missing side file or bytes after a block: the files as they are,
     // with the same all-or-none write.
-    std::vector<FileToWrite> parts{{path, std::as_bytes(std::span(files.main))}};
-    if (files.passwords) parts.push_back({path + "h", std::as_bytes(std::span(*files.passwords))});
-    if (files.pid) parts.push_back({path + "pid", std::as_bytes(std::span(*files.pid))});
-    return WriteFilesTogether(parts);
+    std::vector<FileToWrite> written{{path, std::as_bytes(std::span(files.main))}};
+    if (files.passwords)
+        written.push_back({path + "h", std::as_bytes(std::span(*files.passwords))});
+    if (files.pid) written.push_back({path + "pid", std::as_bytes(std::span(*files.pid))});
+    return WriteFilesTogether(written);
 }
 
 } // namespace zyl

@@ -19,7 +19,7 @@ namespace {
 // (an array split in two, such as the setup's words) joins that array.
 struct FieldGroup {
     std::string_view name;
-    std::vector<const FieldDesc*> parts;
+    std::vector<const FieldDesc*> fields;
     std::size_t count = 0;
 };
 
@@ -28,7 +28,7 @@ std::vector<FieldGroup> GroupsOf(const RecordLayout& layout) {
     for (const FieldDesc& f : layout.fields) {
         if (!groups.empty() && f.firstIndex != 0 && groups.back().name == f.name &&
             groups.back().count == f.firstIndex) {
-            groups.back().parts.push_back(&f);
+            groups.back().fields.push_back(&f);
         } else {
             groups.push_back({f.name, {&f}, 0});
         }
@@ -39,7 +39,7 @@ std::vector<FieldGroup> GroupsOf(const RecordLayout& layout) {
 
 // Calls fn(field, element) for each element of the group in order.
 template <class Fn> void ForEachElement(const FieldGroup& g, Fn fn) {
-    for (const FieldDesc* f : g.parts)
+    for (const FieldDesc* f : g.fields)
         for (std::size_t e = 0; e < f->count; ++e) fn(*f, e);
 }
 
@@ -124,9 +124,9 @@ public:
             AppendJsonString(out_, g.name);
             out_ += ": ";
             if (g.count == 1) {
-                Element(*g.parts[0], rec, 0, indent + 1);
+                Element(*g.fields[0], rec, 0, indent + 1);
             } else {
-                const FieldKind kind = g.parts[0]->kind;
+                const FieldKind kind = g.fields[0]->kind;
                 const bool oneLine =
                     (kind == FieldKind::Signed || kind == FieldKind::Unsigned) && g.count <= 32;
                 out_ += oneLine ? "[" : "[\n";
@@ -310,7 +310,7 @@ public:
             const std::string at = Join(path, g.name);
             const JsonValue& value = Member(v, g.name, path);
             if (g.count == 1) {
-                Element(*g.parts[0], value, rec, 0, at);
+                Element(*g.fields[0], value, rec, 0, at);
                 continue;
             }
             Expect(value, JsonValue::Type::Array, at);

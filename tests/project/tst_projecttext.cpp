@@ -184,9 +184,9 @@ void TestProjectText::walkCoversEveryByteOnce_data() {
 
 void TestProjectText::walkCoversEveryByteOnce() {
     QFETCH(RecordFiles, files);
-    std::vector<Bytes*> parts{&files.main};
-    if (files.passwords) parts.push_back(&*files.passwords);
-    if (files.pid) parts.push_back(&*files.pid);
+    std::vector<Bytes*> all{&files.main};
+    if (files.passwords) all.push_back(&*files.passwords);
+    if (files.pid) all.push_back(&*files.pid);
     // Each walked byte counts itself up by one.
     const RecordWalk<std::uint8_t> walk = WalkRecords(files);
     for (const auto& block : walk.blocks)
@@ -196,8 +196,8 @@ void TestProjectText::walkCoversEveryByteOnce() {
         }
     for (const auto& u : walk.unnamed)
         for (auto& b : u.bytes) ++b;
-    for (const Bytes* part : parts)
-        QVERIFY(std::all_of(part->begin(), part->end(), [](std::uint8_t b) { return b == 1; }));
+    for (const Bytes* file : all)
+        QVERIFY(std::all_of(file->begin(), file->end(), [](std::uint8_t b) { return b == 1; }));
 }
 
 void TestProjectText::filesAreReadAndWrittenAsTheyAre() {
