@@ -7,7 +7,7 @@
 // read (12 out, 252 back): one with the simulator pacing its replies at 19200 baud, one with
 // pacing off. A timing shim between the link object and the port shows where the time goes.
 
-#include "e2e/SimProcess.h"
+#include "BenchSupport.h"
 #include "link/Frame.h"
 #include "link/Komunikacja.h"
 #include "link/QtSerialPort.h"
@@ -22,10 +22,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#ifndef ZYL_SIM_PATH
-#define ZYL_SIM_PATH ""
-#endif
 
 namespace {
 
@@ -176,42 +172,24 @@ void PrintBreakdown(const TimingPort& timing, int count, double totalMs, double 
                 "of which extra", (totalMs - inPort - pausesMs) / count);
 }
 
-int Usage() {
-    std::fprintf(stderr, "usage: bench_link [--count N] [--sim PATH]\n");
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    int count = 200;
-    std::string sim = std::getenv("ZYL_SIM") ? std::getenv("ZYL_SIM") : ZYL_SIM_PATH;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--count" && i + 1 < argc) {
-            count = std::atoi(argv[++i]);
-            if (count <= 0) return Usage();
-        } else if (a == "--sim" && i + 1 < argc) {
-            sim = argv[++i];
-        } else {
-            return Usage();
-        }
-    }
-    if (sim.empty()) {
-        std::fprintf(stderr, "bench_link: no simulator (--sim PATH or ZYL_SIM)\n");
+    zyl::bench::BenchArguments args;
+    if (!zyl::bench::ParseBenchArguments(argc, argv, "bench_link", "[--count N] [--sim PATH]", args,
+                                         false, {}, {"--count"}))
         return 2;
-    }
-    qputenv("ZYL_SIM", QByteArray::fromStdString(sim));
+    const int count =
+        args.values.count("--count") ? std::atoi(args.values["--count"].c_str()) : 200;
+    if (count <= 0) return 2;
 
     constexpr int baud = 19200;
-    zyl::test::SimProcess simulator({"--baud", QString::number(baud), "--quiet"});
-    if (!simulator.Error().isEmpty()) {
-        std::fprintf(stderr, "bench_link: %s\n", qPrintable(simulator.Error()));
-        return 1;
-    }
+    const auto simulator = zyl::bench::StartSimulator("bench_link", args.sim,
+                                                      {"--baud", QString::number(baud), "--quiet"});
+    if (!simulator) return 1;
 
-    zyl::QtSerialPort port({{1, simulator.Device()}});
+    zyl::QtSerialPort port({{1, simulator->Device()}});
     TimingPort timing(port);
     zyl::TFkomunikacja link(timing);
     link.SetTuning(zyl::LinkTuning{});
@@ -247,7 +225,7 @@ int main(int argc, char** argv) {
     PrintDistribution(paced);
     PrintBreakdown(timing, count, paced.totalMs, paced.pausesMs);
 
-    if (!simulator.Command("pacing off")) {
+    if (!simulator->Command("pacing off")) {
         std::fprintf(stderr, "bench_link: the simulator refused pacing off\n");
         return 1;
     }

@@ -16,7 +16,7 @@
 //
 //   bench_project [--sim PATH] [--direct | --module]
 
-#include "e2e/SimProcess.h"
+#include "BenchSupport.h"
 #include "link/QtSerialPort.h"
 #include "support/RecordingHost.h"
 #include "transfer/ProjectTransfer.h"
@@ -31,10 +31,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#ifndef ZYL_SIM_PATH
-#define ZYL_SIM_PATH ""
-#endif
 
 namespace {
 
@@ -294,45 +290,24 @@ double Run(const std::string& device, bool module, bool& ok) {
     return std::max(w.ms / w.ptyFloorMs, r.ms / r.ptyFloorMs);
 }
 
-int Usage() {
-    std::fprintf(stderr, "usage: bench_project [--sim PATH] [--direct | --module]\n");
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    std::string sim = std::getenv("ZYL_SIM") ? std::getenv("ZYL_SIM") : ZYL_SIM_PATH;
-    bool direct = true, module = true;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--sim" && i + 1 < argc)
-            sim = argv[++i];
-        else if (a == "--direct")
-            module = false;
-        else if (a == "--module")
-            direct = false;
-        else
-            return Usage();
-    }
-    if (sim.empty()) {
-        std::fprintf(stderr, "bench_project: no simulator (--sim PATH or ZYL_SIM)\n");
+    zyl::bench::BenchArguments args;
+    if (!zyl::bench::ParseBenchArguments(argc, argv, "bench_project",
+                                         "[--sim PATH] [--direct | --module]", args, true))
         return 2;
-    }
-    qputenv("ZYL_SIM", QByteArray::fromStdString(sim));
-    zyl::test::SimProcess simulator({"--baud", QString::number(Baud), "--quiet"});
-    if (!simulator.Error().isEmpty()) {
-        std::fprintf(stderr, "bench_project: %s\n", qPrintable(simulator.Error()));
-        return 1;
-    }
+    const auto simulator = zyl::bench::StartSimulator("bench_project", args.sim,
+                                                      {"--baud", QString::number(Baud), "--quiet"});
+    if (!simulator) return 1;
     std::printf("bench_project: all ten blocks, program version 501, written and then read with "
                 "the comparison, %d baud, replies paced by the simulator\n",
                 Baud);
     bool ok = true;
     double worst = 0;
-    if (direct) worst = std::max(worst, Run(simulator.Device(), false, ok));
-    if (module) worst = std::max(worst, Run(simulator.Device(), true, ok));
+    if (args.direct) worst = std::max(worst, Run(simulator->Device(), false, ok));
+    if (args.module) worst = std::max(worst, Run(simulator->Device(), true, ok));
     std::printf("\nratio %.4f (the slowest run against the floor a pty can reach)\n", worst);
     return ok ? 0 : 1;
 }

@@ -11,10 +11,10 @@
 //
 //   bench_responsiveness [--sim PATH]
 
+#include "BenchSupport.h"
 #include "app/Dialogs.h"
 #include "app/GuiHost.h"
 #include "core/AppContext.h"
-#include "e2e/SimProcess.h"
 #include "editors/relays/Relays.h"
 #include "link/QtSerialPort.h"
 
@@ -28,10 +28,6 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-
-#ifndef ZYL_SIM_PATH
-#define ZYL_SIM_PATH ""
-#endif
 
 namespace {
 
@@ -71,21 +67,14 @@ private:
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    std::string sim = std::getenv("ZYL_SIM") ? std::getenv("ZYL_SIM") : ZYL_SIM_PATH;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::string(argv[i]) == "--sim") sim = argv[i + 1];
-    if (sim.empty()) {
-        std::fprintf(stderr, "bench_responsiveness: no simulator (--sim PATH or ZYL_SIM)\n");
+    zyl::bench::BenchArguments args;
+    if (!zyl::bench::ParseBenchArguments(argc, argv, "bench_responsiveness", "[--sim PATH]", args))
         return 2;
-    }
-    qputenv("ZYL_SIM", QByteArray::fromStdString(sim));
-    zyl::test::SimProcess simulator({"--baud", "9600", "--quiet", "--fault", "noreply"});
-    if (!simulator.Error().isEmpty()) {
-        std::fprintf(stderr, "bench_responsiveness: %s\n", qPrintable(simulator.Error()));
-        return 1;
-    }
+    const auto simulator = zyl::bench::StartSimulator(
+        "bench_responsiveness", args.sim, {"--baud", "9600", "--quiet", "--fault", "noreply"});
+    if (!simulator) return 1;
 
-    zyl::QtSerialPort port({{1, simulator.Device()}});
+    zyl::QtSerialPort port({{1, simulator->Device()}});
     zyl::GuiHost host;
     zyl::ProgressWindow progress;
     host.SetProgressWindow(&progress);

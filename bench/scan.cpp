@@ -7,8 +7,8 @@
 //
 //   bench_scan [--sim PATH] [--direct | --module] [--automatic-rts]
 
+#include "BenchSupport.h"
 #include "core/ControllerScan.h"
-#include "e2e/SimProcess.h"
 #include "link/CommandCatalogue.h"
 #include "link/Frame.h"
 #include "link/QtSerialPort.h"
@@ -21,22 +21,12 @@
 #include <cstdlib>
 #include <string>
 
-#ifndef ZYL_SIM_PATH
-#define ZYL_SIM_PATH ""
-#endif
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 constexpr int ControllerAddress = 17;
 constexpr int ControllerBaud = 19200;
-
-int Usage() {
-    std::fprintf(stderr,
-                 "usage: bench_scan [--sim PATH] [--direct | --module] [--automatic-rts]\n");
-    return 2;
-}
 
 // The read timeout of every silent attempt, added up.
 double FloorMs(const zyl::ScanPlan& plan, bool module, bool drained) {
@@ -94,37 +84,22 @@ bool Run(const std::string& device, bool module, bool automaticRts) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    std::string sim = std::getenv("ZYL_SIM") ? std::getenv("ZYL_SIM") : ZYL_SIM_PATH;
-    bool direct = true, module = true, automaticRts = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--sim" && i + 1 < argc)
-            sim = argv[++i];
-        else if (a == "--direct")
-            module = false;
-        else if (a == "--module")
-            direct = false;
-        else if (a == "--automatic-rts")
-            automaticRts = true;
-        else
-            return Usage();
-    }
-    if (sim.empty()) {
-        std::fprintf(stderr, "bench_scan: no simulator (--sim PATH or ZYL_SIM)\n");
+    zyl::bench::BenchArguments args;
+    if (!zyl::bench::ParseBenchArguments(argc, argv, "bench_scan",
+                                         "[--sim PATH] [--direct | --module] [--automatic-rts]",
+                                         args, true, {"--automatic-rts"}))
         return 2;
-    }
-    qputenv("ZYL_SIM", QByteArray::fromStdString(sim));
-    zyl::test::SimProcess simulator({"--address", QString::number(ControllerAddress), "--baud",
-                                     QString::number(ControllerBaud), "--quiet"});
-    if (!simulator.Error().isEmpty()) {
-        std::fprintf(stderr, "bench_scan: %s\n", qPrintable(simulator.Error()));
-        return 1;
-    }
+    const bool automaticRts = args.flags.count("--automatic-rts") > 0;
+    const auto simulator =
+        zyl::bench::StartSimulator("bench_scan", args.sim,
+                                   {"--address", QString::number(ControllerAddress), "--baud",
+                                    QString::number(ControllerBaud), "--quiet"});
+    if (!simulator) return 1;
     std::printf("bench_scan: addresses 0-247 at 9600 and 19200 baud, one controller (%d at %d "
                 "baud); the scan's slack %d ms\n",
                 ControllerAddress, ControllerBaud, zyl::ScanReplySlackMs);
     bool ok = true;
-    if (direct) ok = Run(simulator.Device(), false, automaticRts) && ok;
-    if (module) ok = Run(simulator.Device(), true, automaticRts) && ok;
+    if (args.direct) ok = Run(simulator->Device(), false, automaticRts) && ok;
+    if (args.module) ok = Run(simulator->Device(), true, automaticRts) && ok;
     return ok ? 0 : 1;
 }
