@@ -1,13 +1,17 @@
 #include "transfer/ProjectTransfer.h"
 
+#include "core/Paths.h"
 #include "editors/BlockTransfer.h"
 #include "editors/programs/Programs.h"
 #include "link/CommandCatalogue.h"
 #include "link/CommandEncoding.h"
 #include "link/Commands.h"
+#include "project/ProjectFiles.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -424,8 +428,10 @@ BlockEnd ReadBlockOf(Run& run, ProjectBlock block) {
     return BlockEnd::NotRun;
 }
 
-// Runs the selected rows; after each row, ticked or not, a Stop ends the run.
-template <class RowFn> ProjectRunResult RunRows(Run& run, const BlockSelection& blocks, RowFn row) {
+// Runs the selected rows; after each row, ticked or not, a Stop ends the run. A run that
+// completes says so when announce is set.
+template <class RowFn>
+ProjectRunResult RunRows(Run& run, const BlockSelection& blocks, bool announce, RowFn row) {
     ProjectRunResult result;
     for (const ProjectBlock block : ProjectBlocks) {
         const int i = RowOf(block);
@@ -440,8 +446,138 @@ template <class RowFn> ProjectRunResult RunRows(Run& run, const BlockSelection& 
         }
     }
     result.completed = true;
-    run.access.host.ShowMessageBox(MsgOperationComplete);
+    if (announce) run.access.host.ShowMessageBox(MsgOperationComplete);
     return result;
+}
+
+ProjectRunResult ReadRows(ControllerAccess& access, Project& project, const BlockSelection& blocks,
+                          bool compare, ProjectRunView& view, bool announce) {
+    Run run(access, project, view);
+    access.ReadLinkControls();
+    std::unique_ptr<Project> before;
+    if (compare) before = std::make_unique<Project>(project);
+    std::unique_ptr<Project> expected;
+    int expectedParts = 0;
+    ProjectRunResult result = RunRows(
+        run, blocks, announce, [&](ProjectBlock block, std::vector<BlockDifference>& differences) {
+            const BlockEnd end = ReadBlockOf(run, block);
+            if (!compare || end != BlockEnd::Ok) return end;
+            // The program block count is known once a program block was read.
+            if (!expected || expectedParts != access.programBlockCount) {
+                expected = std::make_unique<Project>();
+                expectedParts = access.programBlockCount;
+                ProjectAsReadBack(*before, *expected, expectedParts, access.link.codePage);
+            }
+            differences = CompareProjectBlock(block, *expected, project);
+            return differences.empty() ? BlockEnd::Ok : BlockEnd::Difference;
+        });
+    if (compare && result.stopped) project = *before;
+    return result;
+}
+
+// Each written block read back and compared with what the project as written comes back as.
+// The read lands in a copy of the project as it stands after the block's write, so that what
+// the read does not touch (and the numbering done so far) is the same on both sides.
+class Verification {
+public:
+    Verification(ControllerAccess& access, const Project& written, ProjectRunView& view)
+        : access_(access), written_(written), read_(std::make_unique<Project>(written)),
+          expected_(std::make_unique<Project>()), run_(access, *read_, view) {}
+
+    BlockEnd Check(ProjectBlock block, std::vector<BlockDifference>& differences) {
+        *read_ = written_;
+        const BlockEnd end = ReadBlockOf(run_, block);
+        if (end == BlockEnd::Stopped) return end;
+        if (end != BlockEnd::Ok) return BlockEnd::Error;
+        // The program block count is the controller's as this read found it.
+        ProjectAsReadBack(written_, *expected_, access_.programBlockCount, access_.link.codePage);
+        differences = CompareProjectBlock(block, *expected_, *read_);
+        if (differences.empty()) return BlockEnd::Ok;
+        access_.link.SetFailureCause(CauseNotHeld);
+        return BlockEnd::Error;
+    }
+
+private:
+    ControllerAccess& access_;
+    const Project& written_;
+    std::unique_ptr<Project> read_;
+    std::unique_ptr<Project> expected_;
+    Run run_;
+};
+
+// The backup's read in the rows' bars; its row ends are not the write's and stay unshown.
+class BarsOnly final : public ProjectRunView {
+public:
+    explicit BarsOnly(ProjectRunView& rows) : rows_(rows) {}
+    void RowStarted(ProjectBlock block, int maximum) override { rows_.RowStarted(block, maximum); }
+    void RowProgress(ProjectBlock block, int position) override {
+        rows_.RowProgress(block, position);
+    }
+    void RowEnded(ProjectBlock, BlockEnd) override {}
+
+private:
+    ProjectRunView& rows_;
+};
+
+std::tm LocalTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm t{};
+#ifdef _WIN32
+    localtime_s(&t, &now);
+#else
+    localtime_r(&now, &t);
+#endif
+    return t;
+}
+
+// The backup's main file in the folder; a second backup within the same minute gets "-2",
+// and so on, rather than replacing the first.
+std::string FreeBackupPath(const std::string& folder, int address) {
+    const std::string name = BackupFileName(address, LocalTimeNow());
+    const std::string stem = name.substr(0, name.size() - 4);
+    std::string path = AddPathSeparator(folder) + name;
+    for (int n = 2; PathExists(path) || PathExists(path + "h") || PathExists(path + "pid"); ++n)
+        path = AddPathSeparator(folder) + stem + "-" + std::to_string(n) + ".zy2";
+    return path;
+}
+
+// The folder and the three files are checked before anything is read, so a backup that
+// cannot be saved costs no time on the line.
+BackupEnd MakeBackup(ControllerAccess& access, const Project& project, const BlockSelection& blocks,
+                     ProjectRunView& view, const std::string& folder, ProjectWriteResult& out) {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(folder), ec);
+    if (ec) {
+        out.backupError = "cannot create the folder " + folder + ": " + ec.message();
+        return BackupEnd::FileError;
+    }
+    const std::string path = FreeBackupPath(folder, access.DeviceAddress);
+    for (const std::string& target : {path, path + "h", path + "pid"})
+        if (const FileStatus status = CheckWritable(target); !status) {
+            out.backupError = status.error;
+            return BackupEnd::FileError;
+        }
+
+    const auto copy = std::make_unique<Project>(project);
+    BarsOnly bars(view);
+    const ProjectRunResult read = ReadRows(access, *copy, blocks, false, bars, false);
+    if (read.stopped) return BackupEnd::Stopped;
+    for (const ProjectBlock block : ProjectBlocks) {
+        const BlockEnd end = read.ends[std::size_t(RowOf(block))];
+        if (end == BlockEnd::NotRun || end == BlockEnd::Ok) continue;
+        const std::string& cause = access.link.FailureCause();
+        out.backupError = ProjectBlockLabel(block) + " could not be read" +
+                          (end == BlockEnd::NoSetup ? " (the controller's setup did not arrive)"
+                           : cause.empty()          ? ""
+                                                    : ": " + cause);
+        return BackupEnd::ReadError;
+    }
+    if (const FileStatus saved = WriteProjectFiles(*copy, path); !saved) {
+        out.backupError = saved.error;
+        return BackupEnd::FileError;
+    }
+    out.backupPath = path;
+    return BackupEnd::Saved;
 }
 
 } // namespace
@@ -486,42 +622,48 @@ bool ProjectRunResult::Any(BlockEnd end) const {
     return std::find(ends.begin(), ends.end(), end) != ends.end();
 }
 
-ProjectRunResult WriteProject(ControllerAccess& access, Project& project,
-                              const BlockSelection& blocks, ProjectRunView& view) {
-    Run run(access, project, view);
+std::string BackupFileName(int address, const std::tm& t) {
+    char name[64];
+    std::snprintf(name, sizeof name, "backup-%04d-%02d-%02d-%02d%02d-addr%d.zy2", t.tm_year + 1900,
+                  t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, address);
+    return name;
+}
+
+ProjectWriteResult WriteProject(ControllerAccess& access, Project& project,
+                                const BlockSelection& blocks, ProjectRunView& view,
+                                const ProjectWriteOptions& options) {
     access.ReadLinkControls();
+    ProjectWriteResult out;
+    const bool anySelected = std::find(blocks.begin(), blocks.end(), true) != blocks.end();
+    if (!options.backupFolder.empty() && anySelected) {
+        out.backup = MakeBackup(access, project, blocks, view, options.backupFolder, out);
+        if (out.backup == BackupEnd::Stopped) {
+            out.stopped = true;
+            return out;
+        }
+        if (out.backup != BackupEnd::Saved) {
+            access.host.ShowMessageBox(MsgBackupFailed, out.backupError);
+            return out;
+        }
+    }
+
+    Run run(access, project, view);
     access.resetPending = true;
-    ProjectRunResult result =
-        RunRows(run, blocks, [&](ProjectBlock block, std::vector<BlockDifference>&) {
-            return WriteBlockOf(run, block);
+    std::unique_ptr<Verification> verification;
+    if (options.verify) verification = std::make_unique<Verification>(access, project, view);
+    static_cast<ProjectRunResult&>(out) = RunRows(
+        run, blocks, true, [&](ProjectBlock block, std::vector<BlockDifference>& differences) {
+            const BlockEnd end = WriteBlockOf(run, block);
+            if (!verification || end != BlockEnd::Ok) return end;
+            return verification->Check(block, differences);
         });
     access.ResetDeviceIfPending();
-    return result;
+    return out;
 }
 
 ProjectRunResult ReadProject(ControllerAccess& access, Project& project,
                              const BlockSelection& blocks, bool compare, ProjectRunView& view) {
-    Run run(access, project, view);
-    access.ReadLinkControls();
-    std::unique_ptr<Project> before;
-    if (compare) before = std::make_unique<Project>(project);
-    std::unique_ptr<Project> expected;
-    int expectedParts = 0;
-    ProjectRunResult result =
-        RunRows(run, blocks, [&](ProjectBlock block, std::vector<BlockDifference>& differences) {
-            const BlockEnd end = ReadBlockOf(run, block);
-            if (!compare || end != BlockEnd::Ok) return end;
-            // The program block count is known once a program block was read.
-            if (!expected || expectedParts != access.programBlockCount) {
-                expected = std::make_unique<Project>();
-                expectedParts = access.programBlockCount;
-                ProjectAsReadBack(*before, *expected, expectedParts, access.link.codePage);
-            }
-            differences = CompareProjectBlock(block, *expected, project);
-            return differences.empty() ? BlockEnd::Ok : BlockEnd::Difference;
-        });
-    if (compare && result.stopped) project = *before;
-    return result;
+    return ReadRows(access, project, blocks, compare, view, true);
 }
 
 } // namespace zyl

@@ -16,6 +16,7 @@
 #include "transfer/ProjectCompare.h"
 
 #include <array>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -69,12 +70,52 @@ public:
 };
 
 inline constexpr const char* MsgOperationComplete = "Operation complete";
+inline constexpr const char* MsgBackupFailed =
+    "The backup could not be made; nothing was written to the controller";
+// The link's failure cause for a block that was written and read back different.
+inline constexpr const char* CauseNotHeld = "the controller does not hold what was written";
 
-// Writes the selected blocks in row order, numbering each block's records first. Shows
-// "Operation complete" unless stopped, then asks "Reset device?" (the reset-pending flag is
-// set at the start), also after a stop.
-ProjectRunResult WriteProject(ControllerAccess& access, Project& project,
-                              const BlockSelection& blocks, ProjectRunView& view);
+// The write window's backups go into this folder of the program's folder.
+inline constexpr const char* BackupFolderName = "backup";
+
+struct ProjectWriteOptions {
+    // Each block read back after its write and compared as the comparison compares: "OK"
+    // only when the controller holds what was sent, else "Error" with the differing fields.
+    bool verify = false;
+    // When set, the controller's configuration of the selected blocks is read first and
+    // saved as a project in this folder (created when missing); the write begins only once
+    // that file is on disk.
+    std::string backupFolder;
+};
+
+// How the backup before a write ended.
+enum class BackupEnd {
+    None,      // not asked for, or no block selected
+    Saved,     // the file is at backupPath
+    ReadError, // a block could not be read: nothing written
+    FileError, // the folder or the file could not be written: nothing written
+    Stopped,   // Stop ended the read: nothing written
+};
+
+struct ProjectWriteResult : ProjectRunResult {
+    BackupEnd backup = BackupEnd::None;
+    std::string backupPath;  // the main file (side files beside it); set when Saved
+    std::string backupError; // why it failed
+};
+
+// The backup's file name for the controller at address at the local time t:
+// "backup-2026-12-10-2315-addr1.zy2".
+[[nodiscard]] std::string BackupFileName(int address, const std::tm& t);
+
+// Writes the selected blocks in row order, numbering each block's records first. With a
+// backup folder, the controller's configuration of the same blocks is first read into a copy
+// of the project (so blocks not selected keep the project's content, as do the passwords)
+// and saved there; a backup that fails shows MsgBackupFailed with its reason, and nothing is
+// sent. Shows "Operation complete" unless stopped, then asks "Reset device?" (the
+// reset-pending flag is set once the writing begins), also after a stop.
+ProjectWriteResult WriteProject(ControllerAccess& access, Project& project,
+                                const BlockSelection& blocks, ProjectRunView& view,
+                                const ProjectWriteOptions& options = {});
 
 // Reads the selected blocks in row order. Each block lands in the project only as far as it
 // arrived (groups already received stay; the setup block and each program only whole; the

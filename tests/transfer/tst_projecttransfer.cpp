@@ -6,11 +6,17 @@
 #include "support/FakeSerialPort.h"
 #include "support/RecordingHost.h"
 #include "support/WireBytes.h"
+#include "transfer/ProjectController.h"
 
 #include "core/ControllerAccess.h"
 #include "link/CommandEncoding.h"
+#include "project/ProjectFiles.h"
 #include "transfer/ProjectTransfer.h"
 
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cstring>
@@ -113,13 +119,42 @@ struct Rig {
             if (req.size() > 7 && req[5] == letter && req[6] == code) list.push_back(req);
         return list;
     }
-    ProjectRunResult Write(const BlockSelection& blocks = AllProjectBlocks) {
-        return WriteProject(access, *project, blocks, rows);
+    ProjectWriteResult Write(const BlockSelection& blocks = AllProjectBlocks,
+                             const ProjectWriteOptions& options = {}) {
+        return WriteProject(access, *project, blocks, rows, options);
     }
     ProjectRunResult Read(const BlockSelection& blocks = AllProjectBlocks, bool compare = false) {
         return ReadProject(access, *project, blocks, compare, rows);
     }
 };
+
+// A rig answered by a controller that keeps each program apart (so the whole project reads
+// back as written) and acknowledges the writes `ignored` picks without storing them.
+struct HeldRig : Rig {
+    test::ProjectController held;
+    std::function<bool(const Bytes&)> ignored;
+
+    explicit HeldRig(bool module = false) : Rig(module) {
+        port.respond = [this](const Bytes& req) {
+            if (!ignored || req.size() <= 10 || req[5] != 'G' || !ignored(req)) return held(req);
+            const auto stored = held.blocks.stored;
+            const auto programs = held.programs;
+            Bytes reply = held(req);
+            held.blocks.stored = stored;
+            held.programs = programs;
+            return reply;
+        };
+        // The controller's program version, which the written setup carries back to it.
+        project->image.Setup.Words[99] = 501;
+    }
+};
+
+ProjectWriteOptions WithOptions(bool verify, const std::string& backupFolder = {}) {
+    ProjectWriteOptions options;
+    options.verify = verify;
+    options.backupFolder = backupFolder;
+    return options;
+}
 
 BlockSelection Only(std::initializer_list<ProjectBlock> blocks) {
     BlockSelection s{};
@@ -374,6 +409,228 @@ private slots:
             const auto differences = CompareProjectBlock(block, *back, *changed);
             QCOMPARE(differences.empty(), block != ProjectBlock::Alarms);
         }
+    }
+
+    // Verify: each block read back after its write. "OK" only where the controller holds
+    // what was sent; where it acknowledged a write and kept its old data the row is "Error"
+    // with the differing records only; a read-back that fails is "Error" with no fields. The
+    // run goes on in every case.
+    void verifiedWrite_data() {
+        QTest::addColumn<bool>("module");
+        // The rows ticked: "all", "no programs" (they take long; the program row shows the
+        // others held) or "few" (relays, alarms, PID: the module takes long).
+        QTest::addColumn<QString>("ticked");
+        QTest::addColumn<QString>("ignored"); // the writes acknowledged and not stored
+        QTest::addColumn<int>("silentRead");  // a read code left unanswered, 0 none
+        QTest::addColumn<QList<int>>("errors");
+        QTest::addColumn<QStringList>("records"); // the differing records, in order
+        const QStringList none;
+        QStringList processes;
+        for (int i = 1; i <= ProcessCount; ++i) processes << QString("Process %1").arg(i);
+        QTest::newRow("held, direct") << false << "no programs"
+                                      << "" << 0 << QList<int>{} << none;
+        QTest::newRow("held, module") << true << "few"
+                                      << "" << 0 << QList<int>{} << none;
+        QTest::newRow("relay group 2 kept, direct")
+            << false << "no programs"
+            << "relays 2" << 0 << QList<int>{RowOf(ProjectBlock::Relays)}
+            << QStringList{"Relay 13", "Relay 14", "Relay 15", "Relay 16", "Relay 17", "Relay 18"};
+        QTest::newRow("relay group 2 kept, module")
+            << true << "few"
+            << "relays 2" << 0 << QList<int>{RowOf(ProjectBlock::Relays)}
+            << QStringList{"Relay 13", "Relay 14", "Relay 15", "Relay 16", "Relay 17", "Relay 18"};
+        QTest::newRow("step presets kept")
+            << false << "no programs"
+            << "presets" << 0 << QList<int>{RowOf(ProjectBlock::Processes)} << processes;
+        QTest::newRow("second part of program 5 kept")
+            << false << "all"
+            << "program 5" << 0 << QList<int>{RowOf(ProjectBlock::Programs)}
+            << QStringList{"Program 5"};
+        QTest::newRow("PID kept") << false << "no programs"
+                                  << "pid" << 0 << QList<int>{RowOf(ProjectBlock::Pid)}
+                                  << QStringList{"PID 2"};
+        QTest::newRow("alarms not read back")
+            << false << "no programs"
+            << "" << AlarmCode << QList<int>{RowOf(ProjectBlock::Alarms)} << none;
+    }
+    void verifiedWrite() {
+        QFETCH(bool, module);
+        QFETCH(QString, ticked);
+        QFETCH(QString, ignored);
+        QFETCH(int, silentRead);
+        QFETCH(QList<int>, errors);
+        QFETCH(QStringList, records);
+        HeldRig rig(module);
+        TProjectImage& image = rig.project->image;
+        for (int i = 0; i < RelayCount; ++i)
+            image.Relays[i].Name.SetText("RELAY " + std::to_string(i + 1));
+        for (int i = 0; i < ProcessCount; ++i) image.Processes[i].StepPresets[2] = 100 + i;
+        for (int i = 0; i < AlarmCount; ++i) image.Alarms[i].DelayTime = 10 + i;
+        for (int i = 0; i < ProgramCount; ++i) image.Programs[i].Steps[12].Temperature = 40 + i;
+        rig.project->pid[1].Gain = 2.5;
+        rig.ignored = [&](const Bytes& req) {
+            const int code = req[6];
+            if (ignored == "relays 2") return code == RelayCode && req[9] == 2;
+            if (ignored == "presets") return code == ParametersCode && req[9] == 0;
+            if (ignored == "program 5") return code == ProgramCode && req[9] == 1 && req[10] == 4;
+            return ignored == "pid" && code == PidCode;
+        };
+        rig.held.blocks.silent = [&](const Bytes& req) {
+            return req.size() > 7 && req[5] == 'F' && req[6] == silentRead;
+        };
+
+        BlockSelection blocks = AllProjectBlocks;
+        if (ticked == "few")
+            blocks = Only({ProjectBlock::Relays, ProjectBlock::Alarms, ProjectBlock::Pid});
+        if (ticked == "no programs") blocks[std::size_t(RowOf(ProjectBlock::Programs))] = false;
+        const ProjectWriteResult result = rig.Write(blocks, WithOptions(true));
+        QVERIFY(result.completed);
+        QCOMPARE(result.backup, BackupEnd::None);
+        QStringList texts(ProjectBlockCount, "OK");
+        for (const int row : errors) texts[row] = "Error";
+        for (int row = 0; row < ProjectBlockCount; ++row)
+            if (!blocks[std::size_t(row)]) texts[row] = "";
+        QCOMPARE(rig.rows.Texts(), texts);
+        QStringList seen;
+        for (const ProjectBlock block : ProjectBlocks)
+            for (const BlockDifference& d : result.differences[std::size_t(RowOf(block))])
+                if (seen.isEmpty() || seen.back() != QString::fromStdString(d.record))
+                    seen << QString::fromStdString(d.record);
+        QCOMPARE(seen, records);
+        if (!records.isEmpty()) QCOMPARE(rig.link.FailureCause(), std::string(CauseNotHeld));
+        // Every block was read back once, after its write.
+        QCOMPARE(rig.CountOf('F', RelayCode), 6);
+        QCOMPARE(rig.CountOf('F', ProgramCode),
+                 ticked == "all"   ? 300
+                 : ticked == "few" ? 0
+                                   : 3); // WASHING has 3 too
+        const auto commands = rig.Commands();
+        const auto firstRelayRead =
+            std::find(commands.begin(), commands.end(), std::pair{int('F'), RelayCode});
+        QCOMPARE(std::count(commands.begin(), firstRelayRead, std::pair{int('G'), RelayCode}), 6);
+        QCOMPARE(Messages(rig.host), QStringList{"Operation complete"});
+        QCOMPARE(rig.host.questions, std::vector<std::string>{"Reset device?"});
+    }
+
+    // Stop while a block is read back ends the run there, as it does inside a write.
+    void stopInsideTheReadBack() {
+        HeldRig rig;
+        int relaySteps = 0;
+        rig.rows.onProgress = [&](ProjectBlock b, int) {
+            // Six relay packets written, then the third group read back.
+            if (b == ProjectBlock::Relays && ++relaySteps == 9) rig.host.cancel = true;
+        };
+        const ProjectWriteResult result = rig.Write(AllProjectBlocks, WithOptions(true));
+        QVERIFY(result.stopped);
+        QCOMPARE(result.ends[std::size_t(RowOf(ProjectBlock::Relays))], BlockEnd::Stopped);
+        QCOMPARE(rig.CountOf('F', RelayCode), 3);
+        QCOMPARE(rig.CountOf('G', ProcessCode), 0);
+        QVERIFY(!Messages(rig.host).contains("Operation complete"));
+        QCOMPARE(rig.host.questions, std::vector<std::string>{"Reset device?"});
+    }
+
+    // The backup: what the controller held of the ticked blocks, read into a copy of the
+    // project (the other blocks and the passwords are the project's), saved under the time and
+    // the controller's address in a folder made for it; a second backup does not replace the
+    // first; the write follows.
+    void backupSavesWhatTheControllerHeld() {
+        std::tm late{};
+        late.tm_year = 126;
+        late.tm_mon = 11;
+        late.tm_mday = 10;
+        late.tm_hour = 23;
+        late.tm_min = 5;
+        QCOMPARE(BackupFileName(17, late), std::string("backup-2026-12-10-2305-addr17.zy2"));
+        QTemporaryDir dir;
+        HeldRig rig;
+        auto held = std::make_unique<Project>(*rig.project);
+        for (int i = 0; i < RelayCount; ++i)
+            held->image.Relays[i].Name.SetText("HELD " + std::to_string(i));
+        held->pid[3].Gain = 7.5;
+        const BlockSelection ticked = Only({ProjectBlock::Relays, ProjectBlock::Pid});
+        QVERIFY(WriteProject(rig.access, *held, ticked, rig.rows).completed);
+        for (int i = 0; i < RelayCount; ++i)
+            rig.project->image.Relays[i].Name.SetText("NEW " + std::to_string(i));
+        rig.project->image.Alarms[4].DelayTime = 444;
+        rig.project->passwords.Slots[0].SetText("4321");
+        rig.host.messages.clear();
+
+        const std::string folder = dir.filePath("backups/plant").toStdString();
+        const ProjectWriteResult first = rig.Write(ticked, WithOptions(false, folder));
+        QCOMPARE(first.backup, BackupEnd::Saved);
+        QVERIFY(first.completed);
+        const QFileInfo file(QString::fromStdString(first.backupPath));
+        QCOMPARE(file.absolutePath(), QDir(QString::fromStdString(folder)).absolutePath());
+        QVERIFY2(file.fileName().contains(
+                     QRegularExpression("^backup-\\d{4}-\\d\\d-\\d\\d-\\d{4}-addr1\\.zy2$")),
+                 qPrintable(file.fileName()));
+        auto saved = std::make_unique<Project>();
+        QVERIFY(LoadMainFile(*saved, first.backupPath));
+        QVERIFY(LoadSideFiles(*saved, first.backupPath));
+        auto expected = std::make_unique<Project>();
+        ProjectAsReadBack(*held, *expected, 3, rig.link.codePage);
+        for (const ProjectBlock block : {ProjectBlock::Relays, ProjectBlock::Pid})
+            QVERIFY(CompareProjectBlock(block, *expected, *saved).empty());
+        QCOMPARE(saved->image.Alarms[4].DelayTime, 444);
+        QCOMPARE(saved->passwords.Slots[0].Text(), std::string("4321"));
+        QCOMPARE(Messages(rig.host), QStringList{"Operation complete"});
+
+        // What the write sent is what the controller holds now, and what the next backup holds.
+        const ProjectWriteResult second = rig.Write(ticked, WithOptions(false, folder));
+        QCOMPARE(second.backup, BackupEnd::Saved);
+        QVERIFY(second.backupPath != first.backupPath);
+        QVERIFY(QFileInfo::exists(QString::fromStdString(first.backupPath)));
+        QVERIFY(LoadMainFile(*saved, second.backupPath));
+        QCOMPARE(saved->image.Relays[7].Name.Text(), std::string("NEW 7"));
+    }
+
+    // A backup that fails sends nothing: no write, no reset question, and a message that
+    // says why (a Stop says nothing).
+    void failedBackupSendsNothing_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("folder is a file") << "file" << int(BackupEnd::FileError) << "backup";
+        QTest::newRow("relays unanswered")
+            << "silent" << int(BackupEnd::ReadError) << "Relays could not be read";
+        QTest::newRow("Stop while reading") << "stop" << int(BackupEnd::Stopped) << "";
+    }
+    void failedBackupSendsNothing() {
+        QFETCH(QString, how);
+        QFETCH(int, end);
+        QFETCH(QString, cause);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("backup");
+        if (how == "file") {
+            QFile f(folder);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        HeldRig rig;
+        if (how == "silent")
+            rig.held.blocks.silent = [](const Bytes& req) {
+                return req.size() > 7 && req[5] == 'F' && req[6] == RelayCode;
+            };
+        if (how == "stop")
+            rig.rows.onProgress = [&](ProjectBlock b, int) {
+                if (b == ProjectBlock::Relays) rig.host.cancel = true;
+            };
+        const ProjectWriteResult result =
+            rig.Write(Only({ProjectBlock::Setup, ProjectBlock::Relays, ProjectBlock::Alarms}),
+                      WithOptions(true, folder.toStdString()));
+        QCOMPARE(int(result.backup), end);
+        QVERIFY(!result.completed);
+        QCOMPARE(result.stopped, how == "stop");
+        for (const auto& [letter, code] : rig.Commands()) QCOMPARE(letter, int('F'));
+        if (how == "file") QVERIFY(rig.port.written.empty());
+        QVERIFY(rig.host.questions.empty());
+        QCOMPARE(rig.rows.Texts(), QStringList(ProjectBlockCount, ""));
+        if (cause.isEmpty()) {
+            QVERIFY(Messages(rig.host).isEmpty());
+            return;
+        }
+        QCOMPARE(Messages(rig.host), QStringList{MsgBackupFailed});
+        QVERIFY2(QString::fromStdString(rig.host.causes.back()).contains(cause),
+                 rig.host.causes.back().c_str());
     }
 };
 
