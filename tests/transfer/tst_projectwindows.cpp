@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
@@ -127,9 +128,10 @@ class TestProjectWindows : public QObject {
         Begin(w, kind);
         QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 20000);
     }
-    // The project sent to the controller through the write window.
+    // The project sent to the controller through the write window, without a backup.
     void WriteWholeProject() {
         auto w = Window(Kind::Write);
+        QTest::mouseClick(static_cast<TFProjektRsOut&>(*w).BackupBox(), Qt::LeftButton);
         QTest::mouseClick(w->SelectAllButton(), Qt::LeftButton);
         RunToEnd(*w, Kind::Write);
         QCOMPARE(RowTexts(*w), QStringList(ProjectBlockCount, "OK"));
@@ -262,15 +264,18 @@ private slots:
     void stopDuringRun_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<bool>("byClosing");
-        QTest::newRow("write, Stop") << int(Kind::Write) << false;
-        QTest::newRow("read, Stop") << int(Kind::Read) << false;
-        QTest::newRow("comparison, Stop") << int(Kind::Compare) << false;
-        QTest::newRow("write, close box") << int(Kind::Write) << true;
-        QTest::newRow("comparison, close box") << int(Kind::Compare) << true;
+        QTest::addColumn<bool>("backup"); // the write's backup, stopped while it reads
+        QTest::newRow("write, Stop") << int(Kind::Write) << false << false;
+        QTest::newRow("write, Stop in the backup") << int(Kind::Write) << false << true;
+        QTest::newRow("read, Stop") << int(Kind::Read) << false << false;
+        QTest::newRow("comparison, Stop") << int(Kind::Compare) << false << false;
+        QTest::newRow("write, close box") << int(Kind::Write) << true << false;
+        QTest::newRow("comparison, close box") << int(Kind::Compare) << true << false;
     }
     void stopDuringRun() {
         QFETCH(int, kind);
         QFETCH(bool, byClosing);
+        QFETCH(bool, backup);
         const Kind k = Kind(kind);
         if (k != Kind::Write) {
             WriteWholeProject();
@@ -282,6 +287,8 @@ private slots:
         auto w = Window(k);
         auto* comparison =
             k == Kind::Write ? nullptr : static_cast<TFProjektRSIn&>(*w).ComparisonButton();
+        if (k == Kind::Write && !backup)
+            QTest::mouseClick(static_cast<TFProjektRsOut&>(*w).BackupBox(), Qt::LeftButton);
         QTest::mouseClick(w->SelectAllButton(), Qt::LeftButton);
         QElapsedTimer sinceStop;
         std::size_t sentAtStop = 0;
@@ -319,8 +326,11 @@ private slots:
         QVERIFY2(stopTook >= 0 && stopTook < 100, qPrintable(QString::number(stopTook)));
         QCOMPARE(ended.first().first().toBool(), false);
         QVERIFY(host_->messages.empty());
+        // Stopped in the backup, nothing was written and nothing is asked.
         QCOMPARE(Strings(host_->questions),
-                 k == Kind::Write ? QStringList{"Reset device?"} : QStringList{});
+                 k == Kind::Write && !backup ? QStringList{"Reset device?"} : QStringList{});
+        if (backup)
+            for (const Bytes& req : port_->written) QVERIFY(req.size() <= 7 || req[5] != Write);
         QCOMPARE(w->isVisible(), !byClosing);
         // Nothing more goes out: no second run was started while the first one unwound.
         QTest::qWait(500);
@@ -363,6 +373,87 @@ private slots:
         QVERIFY(host_->messages.empty());
         QVERIFY(host_->questions.empty());
         QVERIFY(w->StartButton()->isEnabled());
+    }
+
+    // The write window's ticks: "Backup before writing" on and "Verify" off when it opens,
+    // neither changeable while a run goes on. A backup goes into the "backup" folder of the
+    // program's folder, made for it, and the window says where; Verify shows "Error" on the row
+    // whose writes the controller acknowledged and did not keep.
+    void writeWindowTicks_data() {
+        QTest::addColumn<bool>("backup");
+        QTest::addColumn<bool>("verify");
+        QTest::addColumn<QStringList>("texts");
+        QStringList unnoticed(ProjectBlockCount, "OK");
+        unnoticed[RowOf(ProjectBlock::Programs)] = "";
+        QStringList caught = unnoticed;
+        caught[RowOf(ProjectBlock::Alarms)] = "Error";
+        QTest::newRow("as opened") << true << false << unnoticed;
+        QTest::newRow("verify, no backup") << false << true << caught;
+        QTest::newRow("backup and verify") << true << true << caught;
+    }
+    void writeWindowTicks() {
+        QFETCH(bool, backup);
+        QFETCH(bool, verify);
+        QFETCH(QStringList, texts);
+        for (int i = 0; i < AlarmCount; ++i) project().image.Alarms[i].DelayTime = 5 + i;
+        auto w = Window(Kind::Write);
+        auto& out = static_cast<TFProjektRsOut&>(*w);
+        QVERIFY(out.BackupBox()->isChecked());
+        QVERIFY(!out.VerifyBox()->isChecked());
+        // The controller acknowledges alarm writes and keeps its old alarms.
+        bool tickable = false;
+        port_->respond = [&](const Bytes& req) {
+            tickable = tickable || out.BackupBox()->isEnabled() || out.VerifyBox()->isEnabled();
+            const auto stored = controller_->blocks.stored;
+            Bytes reply = (*controller_)(req);
+            if (req.size() > 7 && req[5] == Write && req[6] == AlarmCode)
+                controller_->blocks.stored = stored;
+            return reply;
+        };
+        if (!backup) QTest::mouseClick(out.BackupBox(), Qt::LeftButton);
+        if (verify) QTest::mouseClick(out.VerifyBox(), Qt::LeftButton);
+        QTest::mouseClick(w->SelectAllButton(), Qt::LeftButton);
+        QTest::mouseClick(w->RowBox(ProjectBlock::Programs), Qt::LeftButton); // they take long
+
+        RunToEnd(*w, Kind::Write);
+
+        QCOMPARE(RowTexts(*w), texts);
+        QVERIFY(!tickable);
+        QVERIFY(out.BackupBox()->isEnabled() && out.VerifyBox()->isEnabled());
+        const QDir folder(home_->filePath("backup"));
+        QCOMPARE(folder.exists(), backup);
+        const QStringList saved = folder.entryList({"*.zy2"}, QDir::Files);
+        QCOMPARE(saved.size(), backup ? 1 : 0);
+        if (backup) {
+            QVERIFY(QFileInfo::exists(folder.filePath(saved[0] + "pid")));
+            QVERIFY2(out.BackupNote()->text().contains(saved[0]),
+                     qPrintable(out.BackupNote()->text()));
+        } else {
+            QVERIFY(out.BackupNote()->text().isEmpty());
+        }
+        QCOMPARE(Strings(host_->messages), QStringList{"Operation complete"});
+    }
+
+    // A backup that cannot be saved stops the write before anything is sent: the message says
+    // so and why, the rows stay empty, nothing is asked, and the window is ready again.
+    void backupThatCannotBeSavedSendsNothing() {
+        QFile blocker(home_->filePath("backup"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        auto w = Window(Kind::Write);
+        QTest::mouseClick(w->SelectAllButton(), Qt::LeftButton);
+
+        RunToEnd(*w, Kind::Write);
+
+        QVERIFY(port_->written.empty());
+        QCOMPARE(Strings(host_->messages), QStringList{MsgBackupFailed});
+        QVERIFY2(QString::fromStdString(host_->causes.back()).contains("backup"),
+                 host_->causes.back().c_str());
+        QVERIFY(host_->questions.empty());
+        QCOMPARE(RowTexts(*w), QStringList(ProjectBlockCount, ""));
+        QCOMPARE(w->StartButton()->text(), QString("Start"));
+        QVERIFY(w->StartButton()->isEnabled());
+        QVERIFY(static_cast<TFProjektRsOut&>(*w).BackupNote()->text().isEmpty());
     }
 
     // Project > "Read from controller" opens the read window; once it is closed the editor
