@@ -449,10 +449,17 @@ private slots:
             << "read-project takes --blocks once";
         QTest::newRow("compare on a write") << QStringList{"write-project", "a.zy2", "--compare"}
                                             << "write-project does not take --compare";
-        QTest::newRow("verify") << QStringList{"write-project", "a.zy2", "--verify"}
-                                << "write-project --verify is not available yet";
-        QTest::newRow("backup") << QStringList{"write-project", "a.zy2", "--backup", "/tmp"}
-                                << "write-project --backup is not available yet";
+        QTest::newRow("backup without a folder")
+            << QStringList{"write-project", "a.zy2", "--verify", "--backup"}
+            << "write-project --backup needs a folder";
+        QTest::newRow("backup followed by an option")
+            << QStringList{"write-project", "a.zy2", "--backup", "--verify"}
+            << "write-project --backup needs a folder";
+        QTest::newRow("two backup folders")
+            << QStringList{"write-project", "a.zy2", "--backup", "b", "--backup", "c"}
+            << "write-project takes --backup once";
+        QTest::newRow("backup on a read") << QStringList{"read-project", "a.zy2", "--backup", "b"}
+                                          << "read-project does not take --backup";
         QTest::newRow("verify on a read") << QStringList{"read-project", "a.zy2", "--verify"}
                                           << "read-project does not take --verify";
     }

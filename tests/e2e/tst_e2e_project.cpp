@@ -400,6 +400,127 @@ private slots:
         }
     }
 
+    // write-project --verify reads each block back after writing it: against a controller that
+    // acknowledges the writes of one alarm group and keeps its old alarms, only "Alarms" is an
+    // Error, with the differing alarms of that group under it and the cause on stderr (exit 1);
+    // against one that keeps what it is sent, every row is OK.
+    void verifyReadsEachBlockBack_data() {
+        QTest::addColumn<bool>("module");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("blocks");
+        QTest::newRow("held, direct") << false << "none" << AllButPrograms;
+        QTest::newRow("alarm group kept, direct") << false << "ignore-writes every 7"
+                                                  << "relays,alarms,pid";
+        QTest::newRow("alarm group kept, module") << true << "ignore-writes every 7"
+                                                  << "relays,alarms,pid";
+    }
+    void verifyReadsEachBlockBack() {
+        QFETCH(bool, module);
+        QFETCH(QString, fault);
+        QFETCH(QString, blocks);
+        const QString file = SaveProject(*FullProject(501), "verified.zy2");
+        QVERIFY(!file.isEmpty());
+        // Relays go in 6 writes, alarms in 2: the 7th write is the first alarm group.
+        ZYL_START_SIM(sim, SimOptions() << "--fault" << fault);
+        const CliRun written =
+            Zylctl(home_.path(), Link(sim, module) << "write-project" << file << "--blocks"
+                                                   << blocks << "--verify");
+        const bool kept = fault != "none";
+        RUN_EXPECT(written, kept ? 1 : 0);
+        const QStringList labels =
+            kept ? QStringList{"Relays", "Alarms", "PID"} : AllButProgramsLabels;
+        QCOMPARE(ResultLines(written.out), Expect(labels, "OK",
+                                                  kept ? QMap<QString, QString>{{"Alarms", "Error"}}
+                                                       : QMap<QString, QString>{}));
+        if (!kept) return;
+        QVERIFY2(
+            written.err.contains("zylctl: Alarms: the controller does not hold what was written"),
+            qPrintable(written.err));
+        // Under its line, indented: the alarms of the first group, and those only.
+        const QStringList lines = written.out.split('\n', Qt::SkipEmptyParts);
+        const qsizetype row = lines.indexOf("Alarms: Error");
+        QStringList records;
+        for (qsizetype i = row + 1; i < lines.size() && lines[i].startsWith("  "); ++i)
+            records << lines[i].section(',', 0, 0).trimmed();
+        records.removeDuplicates();
+        QStringList firstGroup;
+        for (int i = 1; i <= 12; ++i) firstGroup << QString("Alarm %1").arg(i);
+        QCOMPARE(records, firstGroup);
+        QCOMPARE(sim.Dump("alarms/0").how, QString("sample"));
+        QCOMPARE(sim.Dump("alarms/1").how, QString("written"));
+    }
+
+    // write-project --backup DIR: before writing, the controller's blocks are saved in DIR
+    // (made for it) as a project, the same bytes a read-project of that controller saves;
+    // then the write goes through.
+    void backupHoldsWhatTheControllerHeld() {
+        const QString blocks = "relays,alarms,pid";
+        const QString full = SaveProject(*FullProject(501), "held.zy2");
+        QVERIFY(!full.isEmpty());
+        ZYL_START_SIM(sim, SimOptions());
+        RUN_EXPECT(Zylctl(home_.path(), Link(sim, false)
+                                            << "write-project" << full << "--blocks" << blocks),
+                   0);
+        QTemporaryDir dir;
+        const QString read = dir.filePath("read.zy2");
+        RUN_EXPECT(Zylctl(home_.path(), Link(sim, false)
+                                            << "read-project" << read << "--blocks" << blocks),
+                   0);
+
+        const QString file = dir.filePath("template.zy2");
+        QVERIFY(QFile::copy(QDir(home_.path()).filePath("default.zy2"), file));
+        const QString folder = dir.filePath("backups/plant");
+        const CliRun written =
+            Zylctl(home_.path(), Link(sim, false) << "write-project" << file << "--blocks" << blocks
+                                                  << "--backup" << folder);
+        RUN_EXPECT(written, 0);
+        const QStringList lines = written.out.split('\n', Qt::SkipEmptyParts);
+        QVERIFY(!lines.isEmpty() && lines[0].startsWith("Backup: "));
+        const QString backup = lines[0].mid(8);
+        QCOMPARE(QFileInfo(backup).absolutePath(), QDir(folder).absolutePath());
+        QVERIFY2(QFileInfo(backup).fileName().contains(
+                     QRegularExpression("^backup-\\d{4}-\\d\\d-\\d\\d-\\d{4}-addr1\\.zy2$")),
+                 qPrintable(backup));
+        QCOMPARE(ResultLines(written.out).mid(1), Expect({"Relays", "Alarms", "PID"}, "OK"));
+        QCOMPARE(ProjectBytes(backup), ProjectBytes(read));
+        // The controller now holds the template's blocks.
+        RUN_EXPECT(Zylctl(home_.path(), Link(sim, false) << "read-project" << file << "--blocks"
+                                                         << blocks << "--compare"),
+                   0);
+    }
+
+    // A backup that fails sends nothing to the controller: exit 4 when its file cannot be
+    // written (checked before anything is read), 1 when the controller does not answer.
+    void failedBackupSendsNothing_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("code");
+        QTest::newRow("folder is a file") << "none" << 4;
+        QTest::newRow("controller silent") << "noreply on direct" << 1;
+    }
+    void failedBackupSendsNothing() {
+        QFETCH(QString, fault);
+        QFETCH(int, code);
+        const QString file = SaveProject(*FullProject(501), "unsent.zy2");
+        QVERIFY(!file.isEmpty());
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("backup");
+        QVERIFY(WriteAll(folder, "not a folder"));
+        ZYL_START_SIM(sim, SimOptions() << "--fault" << fault);
+        const CliRun written =
+            Zylctl(home_.path(), Link(sim, false)
+                                     << "write-project" << file << "--blocks"
+                                     << "relays"
+                                     << "--backup" << (code == 4 ? folder : dir.filePath("new")));
+        RUN_EXPECT(written, code);
+        QVERIFY2(written.err.contains(
+                     "The backup could not be made; nothing was written to the controller"),
+                 qPrintable(written.err));
+        QVERIFY(ResultLines(written.out).isEmpty());
+        QCOMPARE(sim.Stats().value("writes"), 0);
+        // The file is checked before anything is read.
+        QCOMPARE(sim.Stats().value("command direct F0C") > 0, code == 1);
+    }
+
     // Through the module, a running controller refuses every block it is asked to write: a
     // line for each, nothing written, exit 3.
     void runningControllerRefusesTheWrite() {

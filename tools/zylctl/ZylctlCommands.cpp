@@ -555,6 +555,8 @@ struct ProjectArguments {
     std::string file;
     BlockSelection blocks = AllProjectBlocks;
     bool compare = false;
+    bool verify = false;
+    std::string backupFolder; // empty: no backup
 };
 
 std::string BlockNameList() {
@@ -580,12 +582,12 @@ std::string ParseBlockList(const std::string& list, BlockSelection& blocks) {
     }
 }
 
-// read-project FILE [--blocks LIST] [--compare], write-project FILE [--blocks LIST]; empty on
-// success, else the usage error.
+// read-project FILE [--blocks LIST] [--compare], write-project FILE [--blocks LIST] [--verify]
+// [--backup DIR]; empty on success, else the usage error.
 std::string ParseProjectArguments(const std::string& command, const std::vector<std::string>& args,
                                   ProjectArguments& p) {
     const bool read = command == "read-project";
-    bool blocksGiven = false;
+    bool blocksGiven = false, backupGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--blocks") {
@@ -596,8 +598,14 @@ std::string ParseProjectArguments(const std::string& command, const std::vector<
             blocksGiven = true;
         } else if (read && a == "--compare") {
             p.compare = true;
-        } else if (!read && (a == "--verify" || a == "--backup")) {
-            return "write-project " + a + " is not available yet";
+        } else if (!read && a == "--verify") {
+            p.verify = true;
+        } else if (!read && a == "--backup") {
+            if (backupGiven) return command + " takes --backup once";
+            if (i + 1 >= args.size() || args[i + 1].empty() || args[i + 1].starts_with("--"))
+                return command + " --backup needs a folder";
+            p.backupFolder = args[++i];
+            backupGiven = true;
         } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
             return command + " does not take " + a;
         } else if (p.file.empty()) {
@@ -718,14 +726,20 @@ int ProjectExit(const ProjectRunResult& result) {
     return ExitOk;
 }
 
-// The project file is only read: the run numbers the records in memory.
+// The project file is only read: the run numbers the records in memory. With --backup the
+// controller's blocks are saved first ("Backup: PATH" before the block lines); a backup that
+// fails sends nothing and exits 1 (not read) or 4 (not saved), the core having said why.
 int WriteProjectCommand(Session& s, const ProjectArguments& p) {
     auto project = std::make_unique<Project>();
     if (const std::string why = LoadProjectFor(s, p.file, false, *project); !why.empty())
         return FileFailure(why + "; nothing sent");
     TerminalRunView view(s);
-    const ProjectRunResult result = WriteProject(*s.access, *project, p.blocks, view);
+    const ProjectWriteResult result = WriteProject(
+        *s.access, *project, p.blocks, view, {.verify = p.verify, .backupFolder = p.backupFolder});
+    if (result.backup == BackupEnd::Saved) std::printf("Backup: %s\n", result.backupPath.c_str());
     PrintProjectResult(s, result);
+    if (result.backup == BackupEnd::FileError) return ExitFileError;
+    if (result.backup == BackupEnd::ReadError) return ExitNoCommunication;
     return ProjectExit(result);
 }
 
