@@ -474,14 +474,15 @@ private slots:
             Zylctl(home_.path(), Link(sim, false) << "write-project" << file << "--blocks" << blocks
                                                   << "--backup" << folder);
         RUN_EXPECT(written, 0);
-        const QStringList lines = written.out.split('\n', Qt::SkipEmptyParts);
-        QVERIFY(!lines.isEmpty() && lines[0].startsWith("Backup: "));
-        const QString backup = lines[0].mid(8);
+        const QStringList backups =
+            written.err.split('\n', Qt::SkipEmptyParts).filter(QRegularExpression("^Backup: "));
+        QVERIFY2(backups.size() == 1, qPrintable(written.err));
+        const QString backup = backups[0].mid(8);
         QCOMPARE(QFileInfo(backup).absolutePath(), QDir(folder).absolutePath());
         QVERIFY2(QFileInfo(backup).fileName().contains(
                      QRegularExpression("^backup-\\d{4}-\\d\\d-\\d\\d-\\d{4}-addr1\\.zy2$")),
                  qPrintable(backup));
-        QCOMPARE(ResultLines(written.out).mid(1), Expect({"Relays", "Alarms", "PID"}, "OK"));
+        QCOMPARE(ResultLines(written.out), Expect({"Relays", "Alarms", "PID"}, "OK"));
         QCOMPARE(ProjectBytes(backup), ProjectBytes(read));
         // The controller now holds the template's blocks.
         RUN_EXPECT(Zylctl(home_.path(), Link(sim, false) << "read-project" << file << "--blocks"

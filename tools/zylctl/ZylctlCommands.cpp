@@ -727,7 +727,8 @@ int ProjectExit(const ProjectRunResult& result) {
 }
 
 // The project file is only read: the run numbers the records in memory. With --backup the
-// controller's blocks are saved first ("Backup: PATH" before the block lines); a backup that
+// controller's blocks are saved first ("Backup: PATH" on stderr, so that stdout keeps only the
+// block lines); a backup that
 // fails sends nothing and exits 1 (not read) or 4 (not saved), the core having said why.
 int WriteProjectCommand(Session& s, const ProjectArguments& p) {
     auto project = std::make_unique<Project>();
@@ -736,7 +737,8 @@ int WriteProjectCommand(Session& s, const ProjectArguments& p) {
     TerminalRunView view(s);
     const ProjectWriteResult result = WriteProject(
         *s.access, *project, p.blocks, view, {.verify = p.verify, .backupFolder = p.backupFolder});
-    if (result.backup == BackupEnd::Saved) std::printf("Backup: %s\n", result.backupPath.c_str());
+    if (result.backup == BackupEnd::Saved)
+        std::fprintf(stderr, "Backup: %s\n", result.backupPath.c_str());
     PrintProjectResult(s, result);
     if (result.backup == BackupEnd::FileError) return ExitFileError;
     if (result.backup == BackupEnd::ReadError) return ExitNoCommunication;
