@@ -47,6 +47,16 @@ private:
     qsizetype length_;
 };
 
+// "OK" (the default, Enter) accepts the dialog and "Cancel" (Escape) rejects it.
+void AddOkCancel(QDialog& dialog, QPushButton*& ok, QPushButton*& cancel) {
+    ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    cancel = new QPushButton(QStringLiteral("Cancel"), &dialog);
+    ok->setDefault(true);
+    cancel->setAutoDefault(false);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+}
+
 QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons) {
     auto* row = new QHBoxLayout;
     row->addStretch();
@@ -69,12 +79,7 @@ MenuEntryEditor::MenuEntryEditor(const QString& text, QWidget* parent) : QDialog
                             (EntryTypingLimit + 2));
     field_->selectAll();
 
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    ok_->setDefault(true);
-    cancel_->setAutoDefault(false);
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    AddOkCancel(*this, ok_, cancel_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(field_);
@@ -111,12 +116,7 @@ AddLanguageDialog::AddLanguageDialog(QWidget* parent) : QDialog(parent) {
     }
     pages_[0]->setChecked(true);
 
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    ok_->setDefault(true);
-    cancel_->setAutoDefault(false);
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    AddOkCancel(*this, ok_, cancel_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
