@@ -6,6 +6,7 @@
 #include "E2eSupport.h"
 #include "panel/MenuStreams.h"
 #include "panel/MenuTransfer.h"
+#include "support/TestFiles.h"
 #include "support/ZylctlProcess.h"
 
 #include <QFile>
@@ -30,12 +31,6 @@ QString Key(bool structure, const char* block) {
 
 QByteArray HexText(std::string_view bytes) {
     return QByteArray(bytes.data(), qsizetype(bytes.size())).toHex().toUpper();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
 }
 
 #define RUN_EXIT(expression, code)                                                                 \

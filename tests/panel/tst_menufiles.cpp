@@ -4,6 +4,7 @@
 #include "panel/CodePage.h"
 #include "panel/MenuFiles.h"
 #include "project/FileIO.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <cstdio>
 
 using namespace zyl;
+using namespace zyl::test;
 
 namespace {
 
@@ -25,18 +27,6 @@ std::string S(const QByteArray& b) {
 }
 QByteArray B(const std::string& s) {
     return QByteArray(s.data(), qsizetype(s.size()));
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return "<missing>";
-    return f.readAll();
 }
 
 // Two leading bytes, then a group of two rows (znak 11 22) and one of one row (znak 33 44).
@@ -172,12 +162,16 @@ private slots:
         QTemporaryDir dir;
         const QString mpl = dir.filePath("plant.mpl");
         QVERIFY(WriteMenuToDisk(S(mpl), SampleMenu(), TwoLanguages()));
-        QCOMPARE(ReadAll(mpl), QByteArray("Start\r\nPompa \x98\xA0x\r\n\xA3\xF3\x64\x9F\r\n"));
-        QCOMPARE(ReadAll(dir.filePath("plant.1")), QByteArray("Start\r\nPump \xA0\r\n\r\n"));
-        QCOMPARE(ReadAll(dir.filePath("plant.2")), QByteArray("Anfang\r\nPumpe\r\nEnde\r\n"));
-        QCOMPARE(ReadAll(dir.filePath("plant.str")), QByteArray("\x00\x00\x00\x0C", 4) + Structure);
+        QCOMPARE(ReadFileOrMissing(mpl),
+                 QByteArray("Start\r\nPompa \x98\xA0x\r\n\xA3\xF3\x64\x9F\r\n"));
+        QCOMPARE(ReadFileOrMissing(dir.filePath("plant.1")),
+                 QByteArray("Start\r\nPump \xA0\r\n\r\n"));
+        QCOMPARE(ReadFileOrMissing(dir.filePath("plant.2")),
+                 QByteArray("Anfang\r\nPumpe\r\nEnde\r\n"));
+        QCOMPARE(ReadFileOrMissing(dir.filePath("plant.str")),
+                 QByteArray("\x00\x00\x00\x0C", 4) + Structure);
         QCOMPARE(
-            ReadAll(dir.filePath("MenuSettings.ini")),
+            ReadFileOrMissing(dir.filePath("MenuSettings.ini")),
             QByteArray("[Settings]\r\nLanguagesCount=2\r\nPageCode_1=1\r\nCodeName_1=English\r\n"
                        "PageCode_2=3\r\nCodeName_2=Deutsch\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
@@ -193,7 +187,8 @@ private slots:
         QVERIFY(WriteMenuToDisk(S(dir.filePath("plant.mpl")), data, TwoLanguages()));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
                  QStringList({"MenuSettings.ini", "plant.1", "plant.2"}));
-        QCOMPARE(ReadAll(dir.filePath("plant.2")), QByteArray("Anfang\r\nPumpe\r\nEnde\r\n"));
+        QCOMPARE(ReadFileOrMissing(dir.filePath("plant.2")),
+                 QByteArray("Anfang\r\nPumpe\r\nEnde\r\n"));
     }
 
     // An existing settings file keeps its comments and other keys; ours are updated.
@@ -203,9 +198,10 @@ private slots:
         WriteAll(ini, "; plant 7\n[Settings]\nLanguagesCount=5\nPageCode_1=0\nKept=yes\n"
                       "CodeName_5=Fifth\n[Other]\nx=1\n");
         QVERIFY(WriteMenuToDisk(S(dir.filePath("plant.mpl")), SampleMenu(), TwoLanguages()));
-        QCOMPARE(ReadAll(ini), QByteArray("; plant 7\n[Settings]\nLanguagesCount=2\nPageCode_1=1\n"
-                                          "Kept=yes\nCodeName_5=Fifth\nCodeName_1=English\n"
-                                          "PageCode_2=3\nCodeName_2=Deutsch\n[Other]\nx=1\n"));
+        QCOMPARE(ReadFileOrMissing(ini),
+                 QByteArray("; plant 7\n[Settings]\nLanguagesCount=2\nPageCode_1=1\n"
+                            "Kept=yes\nCodeName_5=Fifth\nCodeName_1=English\n"
+                            "PageCode_2=3\nCodeName_2=Deutsch\n[Other]\nx=1\n"));
     }
 
     // What a write leaves reads back into a menu without data (structure layout, through
@@ -454,7 +450,7 @@ private slots:
         QVERIFY(!status);
         QVERIFY(status.error.find(": Input/output error") != std::string::npos);
         for (const QString& name : names)
-            QCOMPARE(ReadAll(dir.filePath(name)), "old " + name.toLatin1());
+            QCOMPARE(ReadFileOrMissing(dir.filePath(name)), "old " + name.toLatin1());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), names.size());
     }
 };

@@ -4,6 +4,7 @@
 #include "project/BlockFile.h"
 #include "project/FileIO.h"
 #include "project/Records.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,23 +22,12 @@
 #include <unistd.h>
 
 using namespace zyl;
+using namespace zyl::test;
 
 namespace {
 
 std::string S(const QString& s) {
     return s.toStdString();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return "<missing>";
-    return f.readAll();
 }
 
 std::span<const std::byte> Bytes(const QByteArray& b) {
@@ -141,7 +131,7 @@ private slots:
 
         const QFileInfo info(path);
         if (kind == "regular") {
-            QCOMPARE(ReadAll(path), bytes);
+            QCOMPARE(ReadFileOrMissing(path), bytes);
             QCOMPARE(
                 int(info.permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                           QFile::WriteGroup | QFile::ReadOther)),
@@ -149,7 +139,7 @@ private slots:
         } else if (kind == "link" || kind == "dangling") {
             // The link stays a link; the file it names holds the new bytes.
             QVERIFY(info.isSymLink());
-            QCOMPARE(ReadAll(real), bytes);
+            QCOMPARE(ReadFileOrMissing(real), bytes);
         } else if (kind == "fifo") {
             struct stat st {};
             QVERIFY(::lstat(QFile::encodeName(path), &st) == 0 && S_ISFIFO(st.st_mode));
@@ -305,17 +295,17 @@ private slots:
         const QString failed = failAt == 1 ? main : failAt == 2 ? main + "h" : main + "pid";
         QCOMPARE(QString::fromStdString(status.error),
                  "cannot write " + failed + ": Input/output error");
-        QCOMPARE(ReadAll(main), QByteArray("old main"));
-        QCOMPARE(ReadAll(main + "h"), QByteArray("old passwords"));
-        QCOMPARE(ReadAll(main + "pid"), pidExisted ? QByteArray("old pid") : "<missing>");
+        QCOMPARE(ReadFileOrMissing(main), QByteArray("old main"));
+        QCOMPARE(ReadFileOrMissing(main + "h"), QByteArray("old passwords"));
+        QCOMPARE(ReadFileOrMissing(main + "pid"), pidExisted ? QByteArray("old pid") : "<missing>");
         QCOMPARE(Leftovers(dir.path(), {"plant.zy2", "plant.zy2h", "plant.zy2pid"}), QStringList());
 
         // With renames working again the same call replaces all three.
         SetRenameFunctionForTesting(nullptr);
         QVERIFY(WriteFilesTogether(files));
-        QCOMPARE(ReadAll(main), newMain);
-        QCOMPARE(ReadAll(main + "h"), newH);
-        QCOMPARE(ReadAll(main + "pid"), newPid);
+        QCOMPARE(ReadFileOrMissing(main), newMain);
+        QCOMPARE(ReadFileOrMissing(main + "h"), newH);
+        QCOMPARE(ReadFileOrMissing(main + "pid"), newPid);
         QCOMPARE(Leftovers(dir.path(), {"plant.zy2", "plant.zy2h", "plant.zy2pid"}), QStringList());
     }
 
@@ -330,7 +320,7 @@ private slots:
         const FileStatus status = WriteFilesTogether(files);
         QCOMPARE(QString::fromStdString(status.error),
                  "cannot write " + main + "pid: not a regular file");
-        QCOMPARE(ReadAll(main), QByteArray("old main"));
+        QCOMPARE(ReadFileOrMissing(main), QByteArray("old main"));
         QCOMPARE(Leftovers(dir.path(), {"plant.zy2", "plant.zy2pid"}), QStringList());
     }
 };

@@ -1,5 +1,6 @@
 #include "project/ProjectFiles.h"
 #include "support/RecordingHost.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <memory>
 
 using namespace zyl;
+using namespace zyl::test;
 using zyl::test::RecordingHost;
 
 namespace {
@@ -19,12 +21,6 @@ namespace {
 QByteArray ReadAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
 }
 
 QByteArray ImageBytes(const TProjectImage& image) {
