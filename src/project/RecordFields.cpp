@@ -1,7 +1,12 @@
 #include "project/RecordFields.h"
 
+#include "project/SetupParameterTable.h"
+#include "project/ValueLists.h"
+
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstddef>
 #include <cstring>
 #include <stdexcept>
 
@@ -67,6 +72,61 @@ constexpr FieldDesc Records(std::string_view name, std::size_t offset, const Rec
     return f;
 }
 
+constexpr FieldDesc Listed(FieldDesc f, std::span<const char* const> texts) {
+    f.valueTexts = texts;
+    return f;
+}
+
+constexpr FieldDesc Meant(FieldDesc f, ValueMeaningFn meaning) {
+    f.meaning = meaning;
+    return f;
+}
+
+std::string Tenths(std::span<const std::uint8_t>, std::size_t, std::int64_t value) {
+    return TenthsText(value);
+}
+
+template <std::size_t N>
+std::string EntryOf(const std::array<const char*, N>& list, std::int64_t value) {
+    return value >= 0 && std::uint64_t(value) < N ? list[std::size_t(value)] : "";
+}
+
+// A relay under PID control names a PID regulator where others name a measurement channel.
+std::string RelayChannel(std::span<const std::uint8_t> record, std::size_t, std::int64_t value) {
+    std::int32_t regulatorType = 0;
+    std::memcpy(&regulatorType, record.data() + offsetof(TRelayRecord, RegulatorType),
+                sizeof regulatorType);
+    return regulatorType == 6 ? EntryOf(PidRegulatorList, value)
+                              : EntryOf(MeasurementChannelList, value);
+}
+
+// Words 1 to 97 are the parameters F01 to F97; 98 and 99 the menu layout mark and the version.
+std::string SetupWordName(std::size_t index) {
+    if (index >= 1 && index <= std::size_t(SetupParameterCount)) {
+        std::string name = SetupParameterInfo(int(index)).name;
+        const std::size_t first = name.find_first_not_of(' ');
+        name = first == std::string::npos ? "" : " " + name.substr(first);
+        while (!name.empty() && name.back() == ' ') name.pop_back();
+        return (index < 10 ? "F0" : "F") + std::to_string(index) + name;
+    }
+    if (index == std::size_t(SetupMenuLayoutWord)) return "Menu layout mark";
+    if (index == std::size_t(SetupVersionWord)) return "Program version";
+    return {};
+}
+
+std::string SetupWordMeaning(std::span<const std::uint8_t>, std::size_t index, std::int64_t value) {
+    if (index < 1 || index > std::size_t(SetupParameterCount)) return {};
+    const std::string text = SetupValueText(int(index), int(value));
+    return text == std::to_string(value) ? std::string() : text;
+}
+
+constexpr FieldDesc SetupWords(std::size_t offset, FieldCompare compare, std::size_t count,
+                               std::size_t firstIndex) {
+    FieldDesc f = Meant(Int("Words", offset, 2, compare, count, firstIndex), SetupWordMeaning);
+    f.elementName = SetupWordName;
+    return f;
+}
+
 // The fields follow one another from byte 0 to the record's last byte.
 constexpr bool CoversExactly(std::span<const FieldDesc> fields, std::size_t size) {
     std::size_t next = 0;
@@ -78,26 +138,26 @@ constexpr bool CoversExactly(std::span<const FieldDesc> fields, std::size_t size
 }
 
 constexpr FieldDesc SetupFields[] = {
-    Int("Words", 0, 2, ByValue, 70),
-    Int("Words", 140, 2, No, 31, 70),
+    SetupWords(0, ByValue, 70, 0),
+    SetupWords(140, No, 31, 70),
 };
 
 constexpr FieldDesc RelayFields[] = {
     Int("Number", 0, 4, ByValue),
     Text("Name", 4, 30, ByValue),
     Raw("Filler 35", 35, 1, No),
-    Int("Time type", 36, 4, ByValue),
+    Listed(Int("Time type", 36, 4, ByValue), TimeTypeTexts),
     Int("Ta", 40, 4, ByValue),
     Int("Tb", 44, 4, ByValue),
-    Int("Regulator type", 48, 4, ByValue),
-    UInt("Measurement channel", 52, 1, ByValue),
-    UInt("Set value source", 53, 1, ByValue),
+    Listed(Int("Regulator type", 48, 4, ByValue), RegulatorTypeTexts),
+    Meant(UInt("Measurement channel", 52, 1, ByValue), RelayChannel),
+    Listed(UInt("Set value source", 53, 1, ByValue), SetValueSourceList),
     UInt("Channel word high half", 54, 2, ByValue),
     Raw("Reserved 56", 56, 4, ByBytes),
-    Int("Offset", 60, 4, ByValue),
-    Int("Regulator window", 64, 4, ByValue),
-    Int("Lower hysteresis", 68, 4, ByValue),
-    Int("Upper hysteresis", 72, 4, ByValue),
+    Meant(Int("Offset", 60, 4, ByValue), Tenths),
+    Meant(Int("Regulator window", 64, 4, ByValue), Tenths),
+    Meant(Int("Lower hysteresis", 68, 4, ByValue), Tenths),
+    Meant(Int("Upper hysteresis", 72, 4, ByValue), Tenths),
     Raw("Reserved 76", 76, 16, No),
 };
 
@@ -105,7 +165,7 @@ constexpr FieldDesc ProcessFields[] = {
     Int("Number", 0, 4, ByValue),
     Text("Name", 4, 30, ByValue),
     Raw("Filler 35", 35, 1, No),
-    Int("End condition", 36, 4, ByValue),
+    Listed(Int("End condition", 36, 4, ByValue), EndConditionTexts),
     UInt("Relay states", 40, 1, ByBytes, 32),
     Raw("Reserved 72", 72, 32, ByBytes),
     Int("Step presets", 104, 2, ByBytes, 5),
@@ -139,26 +199,30 @@ constexpr FieldDesc AlarmFields[] = {
     Text("Message", 4, 30, ByValue),
     Raw("Filler 35", 35, 1, No),
     Int("Delay time", 36, 4, ByValue),
-    Int("Alarm status", 40, 4, ByValue),
-    Int("Relay logic", 44, 4, ByValue),
+    Listed(Int("Alarm status", 40, 4, ByValue), AlarmStatusList),
+    Listed(Int("Relay logic", 44, 4, ByValue), RelayLogicList),
     UInt("Relay outputs", 48, 1, ByBytes, 32),
     Raw("Unused 80", 80, 32, ByBytes),
     Raw("Unused 112", 112, 16, No),
 };
 
 constexpr FieldDesc SpecialStatusFields[] = {
-    Int("Number", 0, 4, ByValue),       Text("Name", 4, 50, ByValue),
-    Raw("Filler 55", 55, 1, No),        Int("Switch-off time", 56, 4, ByValue),
-    Int("Relay logic", 60, 4, ByValue), UInt("Relay outputs", 64, 1, ByBytes, 32),
-    Raw("Unused 96", 96, 32, ByBytes),  Raw("Unused 128", 128, 16, No),
+    Int("Number", 0, 4, ByValue),
+    Text("Name", 4, 50, ByValue),
+    Raw("Filler 55", 55, 1, No),
+    Int("Switch-off time", 56, 4, ByValue),
+    Listed(Int("Relay logic", 60, 4, ByValue), RelayLogicList),
+    UInt("Relay outputs", 64, 1, ByBytes, 32),
+    Raw("Unused 96", 96, 32, ByBytes),
+    Raw("Unused 128", 128, 16, No),
 };
 
 constexpr FieldDesc AnalogOutputFields[] = {
     Text("Name", 0, 100, ByValue),
     Raw("Filler 101", 101, 1, No),
-    Int("Output type", 102, 2, ByValue),
-    Int("Measurement channel", 104, 2, ByValue),
-    Int("Set value source", 106, 2, ByValue),
+    Listed(Int("Output type", 102, 2, ByValue), OutputTypeList),
+    Listed(Int("Measurement channel", 104, 2, ByValue), MeasurementChannelList),
+    Listed(Int("Set value source", 106, 2, ByValue), SetValueSourceList),
     Int("Value at 0 V", 108, 4, ByValue),
     Int("Value at 10 V", 112, 4, ByValue),
     Int("Stop set value", 116, 4, ByValue),
@@ -169,15 +233,15 @@ constexpr FieldDesc AnalogOutputFields[] = {
     Real("Ti", 144, ByValue),
     Real("Td", 152, ByValue),
     Int("Special set values", 160, 4, ByValue, 4),
-    UInt("PID number", 176, 1, No),
+    Listed(UInt("PID number", 176, 1, No), PidNumberList),
     Raw("Reserved 177", 177, 87, No),
 };
 
 constexpr FieldDesc PidFields[] = {
     Raw("Reserved 0", 0, 102, No),
-    Int("Heating/cooling", 102, 2, ByValue),
-    Int("Measurement channel", 104, 2, ByValue),
-    Int("Set value source", 106, 2, ByValue),
+    Listed(Int("Heating/cooling", 102, 2, ByValue), HeatingCoolingList),
+    Listed(Int("Measurement channel", 104, 2, ByValue), MeasurementChannelList),
+    Listed(Int("Set value source", 106, 2, ByValue), SetValueSourceList),
     Raw("Reserved 108", 108, 20, No),
     Real("Sample", 128, ByValue),
     Real("Gain", 136, ByValue),
@@ -279,6 +343,27 @@ std::string ElementText(const FieldDesc& f, const std::uint8_t* p) {
     return Hex(p, f.elementWidth);
 }
 
+std::int64_t ElementNumber(const FieldDesc& f, const std::uint8_t* p) {
+    const bool sign = f.kind == FieldKind::Signed;
+    switch (f.elementWidth) {
+    case 1:
+        return sign ? std::int64_t(Load<std::int8_t>(p)) : std::int64_t(Load<std::uint8_t>(p));
+    case 2:
+        return sign ? std::int64_t(Load<std::int16_t>(p)) : std::int64_t(Load<std::uint16_t>(p));
+    default:
+        return sign ? std::int64_t(Load<std::int32_t>(p)) : std::int64_t(Load<std::uint32_t>(p));
+    }
+}
+
+std::string ElementMeaning(const FieldDesc& f, std::span<const std::uint8_t> record,
+                           std::size_t element) {
+    if (f.kind != FieldKind::Signed && f.kind != FieldKind::Unsigned) return {};
+    const std::int64_t value = ElementNumber(f, record.data() + f.ElementOffset(element));
+    if (f.meaning) return f.meaning(record, f.firstIndex + element, value);
+    if (value < 0 || std::uint64_t(value) >= f.valueTexts.size()) return {};
+    return f.valueTexts[std::size_t(value)];
+}
+
 bool ElementsEqual(const FieldDesc& f, FieldCompare how, const std::uint8_t* l,
                    const std::uint8_t* r) {
     if (how == FieldCompare::Value) {
@@ -312,7 +397,13 @@ bool CompareFields(const RecordLayout& layout, const std::uint8_t* l, const std:
                 continue;
             }
             if (ElementsEqual(f, how, le, re)) continue;
-            FieldDifference d{std::move(path), ElementText(f, le), ElementText(f, re)};
+            FieldDifference d{std::move(path),
+                              ElementText(f, le),
+                              ElementText(f, re),
+                              FieldElementName(f, e),
+                              ElementMeaning(f, {l, layout.size}, e),
+                              ElementMeaning(f, {r, layout.size}, e),
+                              &f};
             if (d.left == d.right) {
                 d.left = Hex(le, f.elementWidth);
                 d.right = Hex(re, f.elementWidth);
@@ -378,6 +469,17 @@ std::string FieldValueText(const FieldDesc& field, std::span<const std::uint8_t>
     if (element >= field.count || record.size() < field.ElementOffset(element) + field.elementWidth)
         throw std::out_of_range("field element outside the record");
     return ElementText(field, record.data() + field.ElementOffset(element));
+}
+
+std::string FieldValueMeaning(const FieldDesc& field, std::span<const std::uint8_t> record,
+                              std::size_t element) {
+    if (element >= field.count || record.size() < field.offset + field.width)
+        throw std::out_of_range("field element outside the record");
+    return ElementMeaning(field, record, element);
+}
+
+std::string FieldElementName(const FieldDesc& field, std::size_t element) {
+    return field.elementName ? field.elementName(field.firstIndex + element) : std::string();
 }
 
 } // namespace zyl

@@ -10,6 +10,7 @@
 //   RecordsEqual(a, b);                                         // the compared fields only
 //   CompareRecords(a, b, {CompareMode::EveryByte});             // every byte, with paths
 //   FieldValueText(relay.fields[1], RecordBytes(a));            // "Pump"
+//   FieldValueMeaning(relay.fields[3], RecordBytes(a));         // "Relay active"
 //
 // Paths name a field ("Time type"), an element of an array field ("Relay states[4]",
 // "Words[70]": the element's index from 0, or from the field's firstIndex) and a field of a
@@ -52,6 +53,12 @@ struct ValueRange {
 
 struct RecordLayout;
 
+// What an element's stored value stands for, given the whole record's bytes (the list a
+// relay's channel is taken from depends on its regulator type): bytes of code page 1250,
+// empty when it stands for nothing more than its number.
+using ValueMeaningFn = std::string (*)(std::span<const std::uint8_t> record, std::size_t index,
+                                       std::int64_t value);
+
 struct FieldDesc {
     std::string_view name;
     std::size_t offset = 0; // from the record's first byte
@@ -64,6 +71,13 @@ struct FieldDesc {
     const RecordLayout* records = nullptr; // the sub-record's table, FieldKind::Records only
     std::string_view unit;                 // empty where none is given
     std::optional<ValueRange> range;       // in stored units; empty where none is given
+    // What a number stands for: the text at the value's index (an editor's list), or what
+    // `meaning` says (index as in paths); neither for fields whose value is the number itself.
+    std::span<const char* const> valueTexts;
+    ValueMeaningFn meaning = nullptr;
+    // The own name of an element of an array (the setup word that is "F07 Temperature
+    // unit"), by its index as in paths; empty for elements without one.
+    std::string (*elementName)(std::size_t index) = nullptr;
 
     [[nodiscard]] constexpr std::size_t TextCapacity() const { return elementWidth - 1; }
     [[nodiscard]] constexpr std::size_t ElementOffset(std::size_t element) const {
@@ -107,10 +121,14 @@ struct CompareOptions {
 };
 
 struct FieldDifference {
-    std::string path;  // "Name", "Relay states[4]", "Steps[3].Temperature"
-    std::string left;  // FieldValueText of the element in the first record
-    std::string right; // and in the second; both in hex where the value texts are the same
-                       // but the bytes are not (unused bytes of a text, a NaN's payload)
+    std::string path;         // "Name", "Relay states[4]", "Steps[3].Temperature"
+    std::string left;         // FieldValueText of the element in the first record
+    std::string right;        // and in the second; both in hex where the value texts are the same
+                              // but the bytes are not (unused bytes of a text, a NaN's payload)
+    std::string name;         // FieldElementName of the element ("F07 Temperature unit")
+    std::string leftMeaning;  // FieldValueMeaning of the element in the first record
+    std::string rightMeaning; // and in the second
+    const FieldDesc* field = nullptr;
 };
 
 // The differing fields of two records of the layout, in offset order (at most one with
@@ -146,5 +164,16 @@ template <class Record>
 [[nodiscard]] std::string FieldValueText(const FieldDesc& field,
                                          std::span<const std::uint8_t> record,
                                          std::size_t element = 0);
+
+// What the element's value stands for where the field's table says (a list's entry, a
+// parameter's value text, a number of tenths as "2.5"): bytes of code page 1250; empty where
+// the table says nothing or the value is outside its list.
+[[nodiscard]] std::string FieldValueMeaning(const FieldDesc& field,
+                                            std::span<const std::uint8_t> record,
+                                            std::size_t element = 0);
+
+// The element's own name (element from 0): "F07 Temperature unit" for setup word 7; empty
+// where the table gives none.
+[[nodiscard]] std::string FieldElementName(const FieldDesc& field, std::size_t element = 0);
 
 } // namespace zyl

@@ -1,5 +1,5 @@
 #include "core/AppContext.h"
-#include "editors/ChannelLists.h"
+#include "project/ValueLists.h"
 #include "editors/ListWindow.h"
 #include "editors/relays/EditParPrzek.h"
 #include "editors/relays/TypPrzekTable.h"

@@ -1,6 +1,6 @@
 #include "editors/alarms/AlarmEditor.h"
 
-#include "editors/ChannelLists.h"
+#include "project/ValueLists.h"
 #include "editors/EditorWidgets.h"
 #include "editors/RelaySwitchPanel.h"
 #include "editors/alarms/Alarms.h"

@@ -7,6 +7,7 @@
 #include "core/Outcome.h"
 #include "editors/BlockTransfer.h"
 #include "project/Records.h"
+#include "project/ValueLists.h"
 
 #include <array>
 #include <cstdint>
@@ -14,10 +15,6 @@
 #include <string>
 
 namespace zyl {
-
-inline constexpr std::array<const char*, 3> AlarmStatusList = {
-    "0 - Alarm disabled !", "1 - Alarm interrupting the process",
-    "2 - Alarm not interrupting the process"};
 
 inline constexpr int AlarmDelayMax = 65000; // seconds, as the editor takes them
 inline constexpr int AlarmMessageTypingLimit = 14;

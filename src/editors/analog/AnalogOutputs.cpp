@@ -1,6 +1,6 @@
 #include "editors/analog/AnalogOutputs.h"
 
-#include "editors/ChannelLists.h"
+#include "project/ValueLists.h"
 #include "editors/TextRules.h"
 #include "link/CommandEncoding.h"
 

@@ -8,6 +8,7 @@
 #include "core/Outcome.h"
 #include "editors/BlockTransfer.h"
 #include "project/Records.h"
+#include "project/ValueLists.h"
 
 #include <array>
 #include <cstdint>
@@ -53,12 +54,6 @@ inline constexpr std::int32_t FieldHigh = 9999;
 
 // --- the analog output editor --------------------------------------------------------------
 
-inline constexpr std::array<const char*, 3> OutputTypeList = {"0- Switched OFF", "1- Set value",
-                                                              "2- PID"};
-// As the controller's documentation numbers the entries; the index is what is stored, so
-// "4. PID 4" stores 3.
-inline constexpr std::array<const char*, 5> PidNumberList = {"0. PID 1", "1. PID 2", "2. PID 3",
-                                                             "4. PID 4", "5. PID 5"};
 inline constexpr int AnalogNameLimit = 100;
 
 // What the editor holds: list indexes (-1 for no selection) and the fields' texts (PC code

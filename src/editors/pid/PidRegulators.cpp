@@ -1,6 +1,6 @@
 #include "editors/pid/PidRegulators.h"
 
-#include "editors/ChannelLists.h"
+#include "project/ValueLists.h"
 #include "editors/analog/AnalogOutputs.h"
 
 namespace zyl {

@@ -7,6 +7,7 @@
 #include "core/Outcome.h"
 #include "editors/BlockTransfer.h"
 #include "project/Records.h"
+#include "project/ValueLists.h"
 
 #include <array>
 #include <span>
@@ -14,8 +15,6 @@
 #include <string_view>
 
 namespace zyl {
-
-inline constexpr std::array<const char*, 2> HeatingCoolingList = {"0 - Heating", "1 - Cooling"};
 
 // What the editor holds: list indexes (-1 for no selection) and the fields' texts (PC code
 // page bytes), the reals with the system's decimal separator.

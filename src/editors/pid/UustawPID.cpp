@@ -1,6 +1,6 @@
 #include "editors/pid/UustawPID.h"
 
-#include "editors/ChannelLists.h"
+#include "project/ValueLists.h"
 #include "editors/EditorWidgets.h"
 #include "editors/ListWindow.h"
 #include "editors/ToolIcons.h"

@@ -10,6 +10,7 @@
 #include "project/BlockFile.h"
 #include "project/FileIO.h"
 #include "project/Records.h"
+#include "project/ValueLists.h"
 
 #include <array>
 #include <cstdint>
@@ -26,45 +27,6 @@ namespace zyl {
                                                                          bool washing);
 
 // --- editor rules --------------------------------------------------------------------------
-
-// The step end conditions in code page 1250; the stored value is the index. Entries 0 to 9
-// put two no-break spaces (0xA0) after the number, entries 19 to 24 an opening typographic
-// quote (0x93) before the digit.
-inline constexpr std::array<const char*, 25> EndConditionTexts = {
-    "0\xA0\xA0 time longer than preset",
-    "1\xA0\xA0 temperature higher than preset",
-    "2\xA0\xA0"
-    "free",
-    "3\xA0\xA0 vacuum higher than preset",
-    "4\xA0\xA0 time longer than preset or temperature higher than preset",
-    "5\xA0\xA0"
-    "free",
-    "6\xA0\xA0 time longer than preset or vacuum higher than preset",
-    "7\xA0\xA0 time longer than preset and temperature higher than preset",
-    "8\xA0\xA0 free",
-    "9\xA0\xA0 time longer than preset and vacuum higher than preset",
-    "10.temperature lower than preset",
-    "11.free",
-    "12. vacuum lower then preset",
-    "13.time longer than preset or temperature lower than preset",
-    "14.free",
-    "15.time longer than preset or vacuum lower than preset",
-    "16.time longer than preset and temperature lower than preset",
-    "17. free",
-    "18. time longer than preset and vacuum lower than preset",
-    "19.control input or relay in status \x93"
-    "1\"",
-    "20.time longer than preset and control input or relay in status \x93"
-    "1\"",
-    "21.time longer than preset or control input or relay in status \x93"
-    "1\"",
-    "22.control input or relay in status \x93"
-    "0\"",
-    "23.time longer than preset and control input or relay in status \x93"
-    "0\"",
-    "24.time longer than preset or control input or relay in status \x93"
-    "0\"",
-};
 
 inline constexpr int StepPresetCount = 5;
 

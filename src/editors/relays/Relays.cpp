@@ -1,9 +1,10 @@
 #include "editors/relays/Relays.h"
 
-#include "editors/ChannelLists.h"
 #include "editors/TextRules.h"
 #include "link/CommandEncoding.h"
 #include "project/ProjectImage.h"
+#include "project/SetupParameterTable.h"
+#include "project/ValueLists.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -50,7 +51,7 @@ std::optional<std::string> CheckRelayValue(RelayValueField field, std::string_vi
 }
 
 std::string FormatTenths(std::int32_t tenths) {
-    return FormatFixed(tenths / 10.0, 1);
+    return TenthsText(tenths);
 }
 
 std::int32_t TenthsFromText(std::string_view text) {

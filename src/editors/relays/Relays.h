@@ -8,6 +8,7 @@
 #include "editors/BlockTransfer.h"
 #include "editors/TextRules.h"
 #include "project/Records.h"
+#include "project/ValueLists.h"
 
 #include <array>
 #include <optional>
@@ -19,16 +20,6 @@ namespace zyl {
 
 // --- time and regulator types --------------------------------------------------------------
 
-inline constexpr std::array<const char*, 6> TimeTypeTexts = {
-    "Relay disabled",           "Relay active",    "Switching on with delay",
-    "Switching off with delay", "Pulse generator", "Pulse generator"};
-inline constexpr std::array<const char*, 7> RegulatorTypeTexts = {"Control off",
-                                                                  "Heating progress",
-                                                                  "Cooling progress",
-                                                                  "Heating hysteresis",
-                                                                  "Cooling hysteresis",
-                                                                  "Counter",
-                                                                  "PID"};
 inline constexpr int PidRegulatorType = 6;
 
 // The text of a stored type; empty for a value outside the table.

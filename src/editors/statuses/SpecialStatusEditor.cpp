@@ -1,6 +1,6 @@
 #include "editors/statuses/SpecialStatusEditor.h"
 
-#include "editors/ChannelLists.h"
+#include "project/ValueLists.h"
 #include "editors/EditorWidgets.h"
 #include "editors/RelaySwitchPanel.h"
 #include "editors/statuses/SpecialStatuses.h"

@@ -1,6 +1,6 @@
 #include "editors/statuses/SpecialStatuses.h"
 
-#include "editors/ChannelLists.h"
+#include "project/ValueLists.h"
 #include "editors/RecordTransfer.h"
 #include "editors/TextRules.h"
 #include "project/ProjectImage.h"
