@@ -124,61 +124,62 @@ namespace {
 
 template <class Record>
 void CompareEach(std::span<const Record> expected, std::span<const Record> read,
-                 const std::string& label, bool numbered, CompareMode mode,
-                 std::vector<BlockDifference>& out) {
+                 const std::string& label, bool numbered, CompareMode mode, int pcCodePage,
+                 std::vector<FieldDifferenceRow>& out) {
     for (std::size_t i = 0; i < expected.size(); ++i) {
         const std::string record = numbered ? label + " " + std::to_string(i + 1) : label;
-        for (FieldDifference& d : CompareRecords(expected[i], read[i], {mode, false}))
-            out.push_back({record, std::move(d.path), std::move(d.left), std::move(d.right)});
+        for (const FieldDifference& d : CompareRecords(expected[i], read[i], {mode, false}))
+            out.push_back(ShownDifference(record, d, pcCodePage));
     }
 }
 
 template <class Record, std::size_t N>
 void CompareEach(const Record (&expected)[N], const Record (&read)[N], const std::string& label,
-                 std::vector<BlockDifference>& out) {
-    CompareEach<Record>(expected, read, label, true, CompareMode::ComparedFields, out);
+                 int pcCodePage, std::vector<FieldDifferenceRow>& out) {
+    CompareEach<Record>(expected, read, label, true, CompareMode::ComparedFields, pcCodePage, out);
 }
 
 } // namespace
 
-std::vector<BlockDifference> CompareProjectBlock(ProjectBlock block, const Project& expected,
-                                                 const Project& read) {
+std::vector<FieldDifferenceRow> CompareProjectBlock(ProjectBlock block, const Project& expected,
+                                                    const Project& read, int pcCodePage) {
     const TProjectImage& e = expected.image;
     const TProjectImage& r = read.image;
-    std::vector<BlockDifference> out;
+    std::vector<FieldDifferenceRow> out;
     switch (block) {
     case ProjectBlock::Setup:
         CompareEach<TSetupBlock>({&e.Setup, 1}, {&r.Setup, 1}, "Setup", false,
-                                 CompareMode::ComparedFields, out);
+                                 CompareMode::ComparedFields, pcCodePage, out);
         break;
     case ProjectBlock::Relays:
-        CompareEach(e.Relays, r.Relays, "Relay", out);
+        CompareEach(e.Relays, r.Relays, "Relay", pcCodePage, out);
         break;
     case ProjectBlock::Processes:
-        CompareEach(e.Processes, r.Processes, "Process", out);
+        CompareEach(e.Processes, r.Processes, "Process", pcCodePage, out);
         break;
     case ProjectBlock::WashingProcesses:
-        CompareEach(e.WashingProcesses, r.WashingProcesses, "WASHING process", out);
+        CompareEach(e.WashingProcesses, r.WashingProcesses, "WASHING process", pcCodePage, out);
         break;
     case ProjectBlock::Alarms:
-        CompareEach(e.Alarms, r.Alarms, "Alarm", out);
+        CompareEach(e.Alarms, r.Alarms, "Alarm", pcCodePage, out);
         break;
     case ProjectBlock::SpecialStatuses:
-        CompareEach(e.SpecialStatuses, r.SpecialStatuses, "Special status", out);
+        CompareEach(e.SpecialStatuses, r.SpecialStatuses, "Special status", pcCodePage, out);
         break;
     case ProjectBlock::Programs:
         // Program 100 is neither sent nor read: it compares equal.
-        CompareEach(e.Programs, r.Programs, "Program", out);
+        CompareEach(e.Programs, r.Programs, "Program", pcCodePage, out);
         break;
     case ProjectBlock::WashingProgram:
         CompareEach<TProgramRecord>({&e.WashingProgram, 1}, {&r.WashingProgram, 1},
-                                    "Program WASHING", false, CompareMode::EveryByte, out);
+                                    "Program WASHING", false, CompareMode::EveryByte, pcCodePage,
+                                    out);
         break;
     case ProjectBlock::AnalogOutputs:
-        CompareEach(e.AnalogOutputs, r.AnalogOutputs, "Analog output", out);
+        CompareEach(e.AnalogOutputs, r.AnalogOutputs, "Analog output", pcCodePage, out);
         break;
     case ProjectBlock::Pid:
-        CompareEach(expected.pid, read.pid, "PID", out);
+        CompareEach(expected.pid, read.pid, "PID", pcCodePage, out);
         break;
     }
     return out;

@@ -6,6 +6,7 @@
 // records' field tables.
 
 #include "project/ProjectImage.h"
+#include "transfer/FieldDifferences.h"
 
 #include <array>
 #include <string>
@@ -37,22 +38,16 @@ inline constexpr std::array<ProjectBlock, ProjectBlockCount> ProjectBlocks = {
     return static_cast<int>(block);
 }
 
-// One field that differs between the project and the controller, for the command line.
-struct BlockDifference {
-    std::string record;     // "Relay 3", "Program 12 step 4", "Setup"
-    std::string field;      // "Name", "Time type", "Words[17]"
-    std::string project;    // the value as the project would come back from the controller
-                            // (texts as bytes of the PC code page)
-    std::string controller; // the value the controller holds
-};
-
 // The project's block as a controller that was sent it would give it back: the write's
 // numbering and wire encoding, then the read's decoding (programs with the given block
 // count). Used by the comparison; exposed for tests.
 void ProjectAsReadBack(const Project& project, Project& out, int programBlockCount, int codePage);
 
-// The compared fields of a block that differ between expected (ProjectAsReadBack) and read.
-[[nodiscard]] std::vector<BlockDifference>
-CompareProjectBlock(ProjectBlock block, const Project& expected, const Project& read);
+// The compared fields of a block that differ between expected (ProjectAsReadBack) and read:
+// left the project's value, right the controller's; texts shown from the PC code page.
+[[nodiscard]] std::vector<FieldDifferenceRow> CompareProjectBlock(ProjectBlock block,
+                                                                  const Project& expected,
+                                                                  const Project& read,
+                                                                  int pcCodePage);
 
 } // namespace zyl

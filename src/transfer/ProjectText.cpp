@@ -95,14 +95,11 @@ void TextLines(const RecordLayout& layout, std::span<const std::uint8_t> rec,
                 return;
             }
             if (f.kind == FieldKind::Bytes && AllZero(element)) return;
-            std::string value = f.kind == FieldKind::Text ? TextValue(f, rec, e, pcCodePage)
-                                                          : FieldValueText(f, rec, e);
-            if (f.kind == FieldKind::Text) {
-                std::string quoted;
-                AppendJsonString(quoted, value);
-                value = std::move(quoted);
-            }
-            out += head + path + " = " + value;
+            const std::string name = FieldElementName(f, e);
+            if (!name.empty()) path += " (" + PcToUtf8(1250, name) + ')';
+            out += head + path + " = " +
+                   ShownValue(&f, FieldValueText(f, rec, e), FieldValueMeaning(f, rec, e),
+                              pcCodePage);
             if (!f.unit.empty()) out += ' ' + std::string(f.unit);
             out += '\n';
         });
@@ -490,31 +487,6 @@ RecordFiles BuildFiles(std::string_view json) {
 
 // --- the diff ------------------------------------------------------------------------------
 
-// The field a path of CompareRecords names ("Steps[3].Temperature").
-const FieldDesc* FieldAt(const RecordLayout& layout, std::string_view path) {
-    const RecordLayout* table = &layout;
-    for (;;) {
-        const std::size_t dot = path.find('.');
-        std::string_view name = path.substr(0, dot);
-        name = name.substr(0, name.find('['));
-        const auto f = std::find_if(table->fields.begin(), table->fields.end(),
-                                    [&](const FieldDesc& d) { return d.name == name; });
-        if (f == table->fields.end()) return nullptr;
-        if (dot == std::string_view::npos || !f->records) return &*f;
-        table = f->records;
-        path.remove_prefix(dot + 1);
-    }
-}
-
-std::string DiffValue(const FieldDesc* f, const std::string& value, int pcCodePage) {
-    // A text's value is at most its capacity long; its hex form (equal texts, different
-    // bytes) is longer.
-    if (!f || f->kind != FieldKind::Text || value.size() > f->TextCapacity()) return value;
-    std::string quoted;
-    AppendJsonString(quoted, PcToUtf8(pcCodePage, value));
-    return quoted;
-}
-
 template <class Slices>
 const typename Slices::value_type* FindNamed(const Slices& slices, std::string_view name) {
     for (const auto& s : slices)
@@ -608,7 +580,7 @@ RecordFilesDiff DiffRecordFiles(const RecordFiles& left, const RecordFiles& righ
         const auto other = std::find_if(r.blocks.begin(), r.blocks.end(),
                                         [&](const auto& b) { return b.key == block.key; });
         if (other == r.blocks.end()) {
-            diff.lines.push_back(block.label + ": only in the first");
+            diff.rows.push_back({block.label, {}, "present", "missing"});
             continue;
         }
         for (std::size_t i = 0; i < block.records.size(); ++i) {
@@ -616,33 +588,33 @@ RecordFilesDiff DiffRecordFiles(const RecordFiles& left, const RecordFiles& righ
             const auto& b = other->records[i];
             for (const FieldDifference& d :
                  CompareRecords(*a.layout, a.bytes, b.bytes, {CompareMode::EveryByte}))
-                diff.lines.push_back(a.label + ": " + d.path + ": " +
-                                     DiffValue(FieldAt(*a.layout, d.path), d.left, pcCodePage) +
-                                     " -> " +
-                                     DiffValue(FieldAt(*a.layout, d.path), d.right, pcCodePage));
+                diff.rows.push_back(ShownDifference(a.label, d, pcCodePage));
         }
     }
     for (const auto& block : r.blocks)
         if (std::none_of(l.blocks.begin(), l.blocks.end(),
                          [&](const auto& b) { return b.key == block.key; }))
-            diff.lines.push_back(block.label + ": only in the second");
+            diff.rows.push_back({block.label, {}, "missing", "present"});
     for (const auto& u : l.unnamed) {
         const auto* other = FindNamed(r.unnamed, u.name);
         const std::size_t common = other ? std::min(u.bytes.size(), other->bytes.size()) : 0;
         for (std::size_t i = 0; i < common; ++i)
             if (u.bytes[i] != other->bytes[i])
-                diff.lines.push_back(std::string(u.name) + '[' + std::to_string(i) +
-                                     "]: " + HexText(u.bytes.subspan(i, 1)) + " -> " +
-                                     HexText(other->bytes.subspan(i, 1)));
+                diff.rows.push_back({std::string(u.name) + '[' + std::to_string(i) + ']',
+                                     {},
+                                     HexText(u.bytes.subspan(i, 1)),
+                                     HexText(other->bytes.subspan(i, 1))});
         const std::size_t otherSize = other ? other->bytes.size() : 0;
         if (u.bytes.size() != otherSize)
-            diff.lines.push_back(std::string(u.name) + ": " + std::to_string(u.bytes.size()) +
-                                 " bytes -> " + std::to_string(otherSize) + " bytes");
+            diff.rows.push_back({std::string(u.name),
+                                 {},
+                                 std::to_string(u.bytes.size()) + " bytes",
+                                 std::to_string(otherSize) + " bytes"});
     }
     for (const auto& u : r.unnamed)
         if (!FindNamed(l.unnamed, u.name))
-            diff.lines.push_back(std::string(u.name) + ": 0 bytes -> " +
-                                 std::to_string(u.bytes.size()) + " bytes");
+            diff.rows.push_back(
+                {std::string(u.name), {}, "0 bytes", std::to_string(u.bytes.size()) + " bytes"});
     return diff;
 }
 

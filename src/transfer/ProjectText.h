@@ -10,6 +10,7 @@
 // stretches no record covers as hex pairs. BuildRecordFiles(DumpRecordJson(f)) gives f back
 // byte for byte.
 
+#include "transfer/FieldDifferences.h"
 #include "transfer/ProjectRecords.h"
 
 #include <string>
@@ -40,13 +41,14 @@ struct RecordFilesBuild {
 [[nodiscard]] RecordFilesBuild BuildRecordFiles(std::string_view json);
 
 struct RecordFilesDiff {
-    std::vector<std::string> lines; // "Relay 3: Name: "PUMP" -> "PUMP 2"", in walk order
-    std::string error;              // files of different kinds
+    std::vector<FieldDifferenceRow> rows; // in walk order; DifferenceLine gives the line
+    std::string error;                    // files of different kinds
     explicit operator bool() const { return error.empty(); }
 };
 
-// Every byte of two projects, or two block files of one kind: one line per differing field
-// element and per differing byte no record covers; none when the files are equal.
+// Every byte of two projects, or two block files of one kind: one row per differing field
+// element, per differing byte no record covers and per block or stretch only one side has
+// ("present" / "missing", "2 bytes" / "0 bytes"); none when the files are equal.
 [[nodiscard]] RecordFilesDiff DiffRecordFiles(const RecordFiles& left, const RecordFiles& right,
                                               int pcCodePage);
 

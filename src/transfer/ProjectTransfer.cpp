@@ -6,6 +6,7 @@
 #include "link/CommandCatalogue.h"
 #include "link/CommandEncoding.h"
 #include "link/Commands.h"
+#include "panel/CodePage.h"
 #include "project/ProjectFiles.h"
 
 #include <algorithm>
@@ -458,19 +459,21 @@ ProjectRunResult ReadRows(ControllerAccess& access, Project& project, const Bloc
     if (compare) before = std::make_unique<Project>(project);
     std::unique_ptr<Project> expected;
     int expectedParts = 0;
-    ProjectRunResult result = RunRows(
-        run, blocks, announce, [&](ProjectBlock block, std::vector<BlockDifference>& differences) {
-            const BlockEnd end = ReadBlockOf(run, block);
-            if (!compare || end != BlockEnd::Ok) return end;
-            // The program block count is known once a program block was read.
-            if (!expected || expectedParts != access.programBlockCount) {
-                expected = std::make_unique<Project>();
-                expectedParts = access.programBlockCount;
-                ProjectAsReadBack(*before, *expected, expectedParts, access.link.codePage);
-            }
-            differences = CompareProjectBlock(block, *expected, project);
-            return differences.empty() ? BlockEnd::Ok : BlockEnd::Difference;
-        });
+    ProjectRunResult result =
+        RunRows(run, blocks, announce,
+                [&](ProjectBlock block, std::vector<FieldDifferenceRow>& differences) {
+                    const BlockEnd end = ReadBlockOf(run, block);
+                    if (!compare || end != BlockEnd::Ok) return end;
+                    // The program block count is known once a program block was read.
+                    if (!expected || expectedParts != access.programBlockCount) {
+                        expected = std::make_unique<Project>();
+                        expectedParts = access.programBlockCount;
+                        ProjectAsReadBack(*before, *expected, expectedParts, access.link.codePage);
+                    }
+                    differences = CompareProjectBlock(block, *expected, project,
+                                                      PcCodePageFor(access.link.codePage));
+                    return differences.empty() ? BlockEnd::Ok : BlockEnd::Difference;
+                });
     if (compare && result.stopped) project = *before;
     return result;
 }
@@ -484,14 +487,15 @@ public:
         : access_(access), written_(written), read_(std::make_unique<Project>(written)),
           expected_(std::make_unique<Project>()), run_(access, *read_, view) {}
 
-    BlockEnd Check(ProjectBlock block, std::vector<BlockDifference>& differences) {
+    BlockEnd Check(ProjectBlock block, std::vector<FieldDifferenceRow>& differences) {
         *read_ = written_;
         const BlockEnd end = ReadBlockOf(run_, block);
         if (end == BlockEnd::Stopped) return end;
         if (end != BlockEnd::Ok) return BlockEnd::Error;
         // The program block count is the controller's as this read found it.
         ProjectAsReadBack(written_, *expected_, access_.programBlockCount, access_.link.codePage);
-        differences = CompareProjectBlock(block, *expected_, *read_);
+        differences =
+            CompareProjectBlock(block, *expected_, *read_, PcCodePageFor(access_.link.codePage));
         if (differences.empty()) return BlockEnd::Ok;
         access_.link.SetFailureCause(CauseNotHeld);
         return BlockEnd::Error;
@@ -652,7 +656,7 @@ ProjectWriteResult WriteProject(ControllerAccess& access, Project& project,
     std::unique_ptr<Verification> verification;
     if (options.verify) verification = std::make_unique<Verification>(access, project, view);
     static_cast<ProjectRunResult&>(out) = RunRows(
-        run, blocks, true, [&](ProjectBlock block, std::vector<BlockDifference>& differences) {
+        run, blocks, true, [&](ProjectBlock block, std::vector<FieldDifferenceRow>& differences) {
             const BlockEnd end = WriteBlockOf(run, block);
             if (!verification || end != BlockEnd::Ok) return end;
             return verification->Check(block, differences);

@@ -52,7 +52,7 @@ enum class BlockEnd {
 
 struct ProjectRunResult {
     std::array<BlockEnd, ProjectBlockCount> ends{};
-    std::array<std::vector<BlockDifference>, ProjectBlockCount> differences;
+    std::array<std::vector<FieldDifferenceRow>, ProjectBlockCount> differences;
     bool stopped = false;   // Stop ended the run: no "Operation complete"
     bool completed = false; // every row ran ("Operation complete" was shown)
     [[nodiscard]] bool Any(BlockEnd end) const;

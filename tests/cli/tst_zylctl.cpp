@@ -596,7 +596,8 @@ private slots:
         QCOMPARE(blockLines.join('\n') + '\n', out);
         if (out.contains("Difference"))
             QVERIFY2(r.out.contains(QRegularExpression(
-                         "PID: Difference\n  PID 1, [^:]+: project 0, controller 1\n")),
+                         "PID: Difference\n  PID 1, Heating/cooling: project 0 \\(0 - Heating\\), "
+                         "controller 1 \\(1 - Cooling\\)\n")),
                      qPrintable(r.out));
         if (out.contains("Error")) {
             const QString failed = out.left(out.indexOf(':'));

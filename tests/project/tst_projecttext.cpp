@@ -244,12 +244,19 @@ void TestProjectText::diffListsEachDifferingField() {
     left->image.Relays[2].Name.SetText("PUMP");
     auto right = std::make_unique<Project>(*left);
     Project& r = *right;
-    r.image.Setup.Words[75] = 7;
+    r.image.Setup.Words[7] = 1;                   // a choice: both values' texts
+    r.image.Setup.Words[27] = -5;                 // tenths
+    r.image.Setup.Words[75] = 7;                  // a parameter without a name or a value text
     r.image.Relays[2].Name.SetText("POMPA \xB3"); // "ł" in 1250
-    r.image.Relays[3].Name.Chars[29] = 'x';       // beyond the text: only its bytes differ
+    // The channel's list follows the regulator type of its own side.
+    r.image.Relays[2].RegulatorType = 6;
+    r.image.Relays[2].MeasurementChannel = 1;
+    r.image.Relays[2].Offset = 25;
+    r.image.Relays[3].Name.Chars[29] = 'x'; // beyond the text: only its bytes differ
     r.image.Processes[1].EndCondition = -3;
     r.image.WashingProcesses[0].RelayStates[4] = 1;
     r.image.Alarms[20].DelayTime = 30;
+    r.image.Alarms[20].AlarmStatus = 2;
     r.image.SpecialStatuses[5].Unused96[0] = 2;
     r.image.Programs[11].Steps[3].Temperature = 40;
     r.image.WashingProgram.Number = 101;
@@ -264,12 +271,19 @@ void TestProjectText::diffListsEachDifferingField() {
     QByteArray changed = nameBytes;
     changed[30] = 'x';
     const QStringList expected = {
-        "Setup: Words[75]: 0 -> 7",
+        "Setup: Words[7] (F07 Temperature unit): 0 (0 -  Celsius) -> 1 (1 -  Fahrenheit)",
+        "Setup: Words[27] (F27 TEMP. CORRECTION): 0 (0.0) -> -5 (-0.5)",
+        "Setup: Words[75] (F75): 0 -> 7",
         "Relay 3: Name: \"PUMP\" -> \"POMPA ł\"",
+        "Relay 3: Regulator type: 0 (Control off) -> 6 (PID)",
+        "Relay 3: Measurement channel: 0 (1.temperature) -> 1 (1 - PID 2)",
+        "Relay 3: Offset: 0 (0.0) -> 25 (2.5)",
         "Relay 4: Name: " + nameBytes.toHex(' ').toUpper() + " -> " + changed.toHex(' ').toUpper(),
-        "Process 2: End condition: 0 -> -3",
+        "Process 2: End condition: 0 (0\u00A0\u00A0 time longer than preset) -> -3",
         "WASHING process 1: Relay states[4]: 0 -> 1",
         "Alarm 21: Delay time: 0 -> 30",
+        "Alarm 21: Alarm status: 0 (0 - Alarm disabled !) -> 2 (2 - Alarm not interrupting the "
+        "process)",
         "Special status 6: Unused 96: " + QByteArray(32, '\0').toHex(' ').toUpper() + " -> 02" +
             QByteArray(31, '\0').toHex(' ').toUpper().prepend(' '),
         "Program 12: Steps[3].Temperature: 0 -> 40",
@@ -280,9 +294,10 @@ void TestProjectText::diffListsEachDifferingField() {
         "Head[5]: 00 -> FF",
     };
     QStringList lines;
-    for (const std::string& line : diff.lines) lines << QString::fromStdString(line);
+    for (const FieldDifferenceRow& row : diff.rows)
+        lines << QString::fromStdString(DifferenceLine(row));
     QCOMPARE(lines, expected);
-    QVERIFY(DiffRecordFiles(FilesOf(r), FilesOf(r), 1250).lines.empty());
+    QVERIFY(DiffRecordFiles(FilesOf(r), FilesOf(r), 1250).rows.empty());
 }
 
 void TestProjectText::diffOfFilesOfOtherShapes() {
@@ -290,9 +305,9 @@ void TestProjectText::diffOfFilesOfOtherShapes() {
         EmptyRecordFiles(RecordFileKind::Project, false, true, true, {0, 2, 0});
     const RecordFiles older = EmptyRecordFiles(RecordFileKind::Project, true, true, false);
     QStringList lines;
-    for (const std::string& line : DiffRecordFiles(full, older, 1250).lines)
-        lines << QString::fromStdString(line);
-    QCOMPARE(lines, QStringList({"Analog OUT: only in the first", "PID: only in the first",
+    for (const FieldDifferenceRow& row : DiffRecordFiles(full, older, 1250).rows)
+        lines << QString::fromStdString(DifferenceLine(row));
+    QCOMPARE(lines, QStringList({"Analog OUT: present -> missing", "PID: present -> missing",
                                  "Passwords file after the block: 2 bytes -> 0 bytes"}));
     const RecordFilesDiff kinds =
         DiffRecordFiles(EmptyRecordFiles(RecordFileKind::Relays),

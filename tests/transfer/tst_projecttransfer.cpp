@@ -401,12 +401,12 @@ private slots:
         QCOMPARE(b.Programs[3].Number, 4);
 
         for (const ProjectBlock block : ProjectBlocks)
-            QVERIFY(CompareProjectBlock(block, *back, *back).empty());
+            QVERIFY(CompareProjectBlock(block, *back, *back, 1250).empty());
         auto changed = std::make_unique<Project>(*back);
         changed->image.Alarms[20].DelayTime += 1;
         changed->image.Relays[0].Reserved76[0] ^= 1; // not compared
         for (const ProjectBlock block : ProjectBlocks) {
-            const auto differences = CompareProjectBlock(block, *back, *changed);
+            const auto differences = CompareProjectBlock(block, *back, *changed, 1250);
             QCOMPARE(differences.empty(), block != ProjectBlock::Alarms);
         }
     }
@@ -493,7 +493,7 @@ private slots:
         QCOMPARE(rig.rows.Texts(), texts);
         QStringList seen;
         for (const ProjectBlock block : ProjectBlocks)
-            for (const BlockDifference& d : result.differences[std::size_t(RowOf(block))])
+            for (const FieldDifferenceRow& d : result.differences[std::size_t(RowOf(block))])
                 if (seen.isEmpty() || seen.back() != QString::fromStdString(d.record))
                     seen << QString::fromStdString(d.record);
         QCOMPARE(seen, records);
@@ -570,7 +570,7 @@ private slots:
         auto expected = std::make_unique<Project>();
         ProjectAsReadBack(*held, *expected, 3, rig.link.codePage);
         for (const ProjectBlock block : {ProjectBlock::Relays, ProjectBlock::Pid})
-            QVERIFY(CompareProjectBlock(block, *expected, *saved).empty());
+            QVERIFY(CompareProjectBlock(block, *expected, *saved, 1250).empty());
         QCOMPARE(saved->image.Alarms[4].DelayTime, 444);
         QCOMPARE(saved->passwords.Slots[0].Text(), std::string("4321"));
         QCOMPARE(Messages(rig.host), QStringList{"Operation complete"});

@@ -56,8 +56,8 @@ int Diff(const std::vector<std::string>& args, int pcCodePage) {
     if (!right) return FileFailure(right.error);
     const RecordFilesDiff diff = DiffRecordFiles(left.files, right.files, pcCodePage);
     if (!diff) return FileFailure(args[0] + ", " + args[1] + ": " + diff.error);
-    for (const std::string& line : diff.lines) Print(line + '\n');
-    return diff.lines.empty() ? ExitOk : ExitDifference;
+    for (const FieldDifferenceRow& row : diff.rows) Print(DifferenceLine(row) + '\n');
+    return diff.rows.empty() ? ExitOk : ExitDifference;
 }
 
 } // namespace

@@ -699,17 +699,15 @@ std::string BlockResultText(BlockEnd end) {
 }
 
 // One line per block that ran, in row order, the differing fields indented under it.
-void PrintProjectResult(Session& s, const ProjectRunResult& result) {
-    const int pcPage = PcCodePageFor(s.link->codePage);
+void PrintProjectResult(const ProjectRunResult& result) {
     for (const ProjectBlock block : ProjectBlocks) {
         const std::size_t i = std::size_t(RowOf(block));
         if (result.ends[i] == BlockEnd::NotRun) continue;
         std::printf("%s: %s\n", ProjectBlockLabel(block).c_str(),
                     BlockResultText(result.ends[i]).c_str());
-        for (const BlockDifference& d : result.differences[i])
+        for (const FieldDifferenceRow& d : result.differences[i])
             std::printf("  %s, %s: project %s, controller %s\n", d.record.c_str(), d.field.c_str(),
-                        PcToUtf8(pcPage, d.project).c_str(),
-                        PcToUtf8(pcPage, d.controller).c_str());
+                        d.left.c_str(), d.right.c_str());
     }
     std::fflush(stdout);
 }
@@ -739,7 +737,7 @@ int WriteProjectCommand(Session& s, const ProjectArguments& p) {
         *s.access, *project, p.blocks, view, {.verify = p.verify, .backupFolder = p.backupFolder});
     if (result.backup == BackupEnd::Saved)
         std::fprintf(stderr, "Backup: %s\n", result.backupPath.c_str());
-    PrintProjectResult(s, result);
+    PrintProjectResult(result);
     if (result.backup == BackupEnd::FileError) return ExitFileError;
     if (result.backup == BackupEnd::ReadError) return ExitNoCommunication;
     return ProjectExit(result);
@@ -758,7 +756,7 @@ int ReadProjectCommand(Session& s, const ProjectArguments& p) {
         return FileFailure(why + "; nothing read");
     TerminalRunView view(s);
     const ProjectRunResult result = ReadProject(*s.access, *project, p.blocks, p.compare, view);
-    PrintProjectResult(s, result);
+    PrintProjectResult(result);
     if (!p.compare && result.completed)
         if (const FileStatus saved = WriteProjectFiles(*project, p.file); !saved)
             return FileFailure(saved.error);
