@@ -19,6 +19,7 @@
 #include "project/IniFile.h"
 #include "service/ReadoutsWindow.h"
 #include "service/SetupWindow.h"
+#include "transfer/FieldDifferencesWindow.h"
 #include "transfer/UProjektRSIn.h"
 #include "transfer/UProjektRsOut.h"
 
@@ -435,6 +436,9 @@ void TForm1::BuildMenus() {
     saveAsAction_ = file->addAction(QStringLiteral("Save &as..."));
     saveAsAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     file->addSeparator();
+    compareAction_ = file->addAction(QStringLiteral("Compare &with file\u2026"));
+    compareAction_->setEnabled(false);
+    file->addSeparator();
     closeAction_ = file->addAction(QStringLiteral("&Close"));
 
     QMenu* project = menuBar()->addMenu(QStringLiteral("&Project"));
@@ -455,6 +459,7 @@ void TForm1::BuildMenus() {
     on(openAction_, [this] { OpenProject(context_.document, context_.host, ProgramFolder()); });
     on(saveAction_, [this] { (void)SaveProject(context_.document, context_.host, false); });
     on(saveAsAction_, [this] { (void)SaveProject(context_.document, context_.host, true); });
+    on(compareAction_, [this] { (void)OpenFileComparison(context_, this); });
     on(closeAction_, [this] { close(); });
     on(readAction_, [this] { ReadFromController(); });
     on(writeAction_, [this] { WriteToController(); });
@@ -486,6 +491,7 @@ void TForm1::EnableProjectCommands(bool on) {
         SetCaptionColour(*button, on ? CaptionEnabled : CaptionDisabled);
     }
     if (on) writeAction_->setEnabled(true);
+    if (on) compareAction_->setEnabled(true);
     if (on && relayPictures_[0]) RefreshRelayStrip();
 }
 

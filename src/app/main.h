@@ -88,6 +88,7 @@ public:
     [[nodiscard]] QAction* OpenAction() const { return openAction_; }
     [[nodiscard]] QAction* SaveAction() const { return saveAction_; }
     [[nodiscard]] QAction* SaveAsAction() const { return saveAsAction_; }
+    [[nodiscard]] QAction* CompareWithFileAction() const { return compareAction_; }
     [[nodiscard]] QAction* CloseAction() const { return closeAction_; }
     [[nodiscard]] QAction* ReadFromControllerAction() const { return readAction_; }
     [[nodiscard]] QAction* WriteToControllerAction() const { return writeAction_; }
@@ -175,6 +176,7 @@ private:
     QAction* openAction_ = nullptr;
     QAction* saveAction_ = nullptr;
     QAction* saveAsAction_ = nullptr;
+    QAction* compareAction_ = nullptr;
     QAction* closeAction_ = nullptr;
     QAction* readAction_ = nullptr;
     QAction* writeAction_ = nullptr;

@@ -246,6 +246,20 @@ RecordWalk<std::uint8_t> WalkRecords(RecordFiles& files) {
     return Walk<RecordFiles, std::uint8_t>(files);
 }
 
+RecordFiles ProjectRecordFiles(const Project& project) {
+    const auto bytes = [](const auto& block) {
+        const auto view = std::as_bytes(std::span(&block, 1));
+        std::vector<std::uint8_t> out(view.size());
+        std::memcpy(out.data(), view.data(), view.size());
+        return out;
+    };
+    RecordFiles files;
+    files.main = bytes(project.image);
+    files.passwords = bytes(project.passwords);
+    files.pid = bytes(project.pid);
+    return files;
+}
+
 RecordFilesRead ReadRecordFiles(const std::string& path) {
     RecordFilesRead result;
     const std::optional<RecordFileKind> kind = RecordFileKindOf(path);

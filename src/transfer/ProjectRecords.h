@@ -9,6 +9,7 @@
 // and JSON dumps, the build from JSON and the diff all walk the files this way.
 
 #include "project/FileIO.h"
+#include "project/ProjectImage.h"
 #include "project/RecordFields.h"
 
 #include <array>
@@ -58,6 +59,9 @@ struct RecordFiles {
 
     bool operator==(const RecordFiles&) const = default;
 };
+
+// A project's files as saving it writes them: the whole image and both side files.
+[[nodiscard]] RecordFiles ProjectRecordFiles(const Project& project);
 
 // Files of the kind with the records zero-filled: the project with its whole image
 // or the older one (olderImage), with or without each side file, and `beyond` bytes after

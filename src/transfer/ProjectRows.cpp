@@ -2,9 +2,11 @@
 
 #include "app/GuiHost.h"
 #include "editors/EditorWidgets.h"
+#include "transfer/FieldDifferencesWindow.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -107,6 +109,8 @@ ProjectRowsWindow::ProjectRowsWindow(AppContext& context, const Options& options
         line->addSpacing(12);
         line->addWidget(row.result);
         rowsLayout->addWidget(row.frame);
+        row.frame->installEventFilter(this);
+        row.result->installEventFilter(this);
     }
 
     selectAll_ = new QPushButton(QStringLiteral("Select All"), this);
@@ -145,6 +149,9 @@ void ProjectRowsWindow::StartOrStop() {
     for (const ProjectBlock block : ProjectBlocks) {
         const RowWidgets& row = Row(block);
         row.result->clear();
+        row.result->setToolTip({});
+        row.result->unsetCursor();
+        differences_[std::size_t(RowOf(block))].clear();
         if (!(options_.startKeepsLastBar && block == ProjectBlocks.back())) row.bar->hide();
     }
     if (!running_) {
@@ -195,6 +202,14 @@ void ProjectRowsWindow::RunTransfer() {
     }
     if (gui) gui->DisallowDuringOperations(this);
     runInProgress_ = false;
+    for (const ProjectBlock block : ProjectBlocks) {
+        const std::size_t i = std::size_t(RowOf(block));
+        differences_[i] = std::move(result.differences[i]);
+        if (differences_[i].empty()) continue;
+        QLabel* label = Row(block).result;
+        label->setToolTip(QStringLiteral("Double-click to see the differing fields"));
+        label->setCursor(Qt::PointingHandCursor);
+    }
 
     if (result.completed) {
         start_->setText(QStringLiteral("Start"));
@@ -224,6 +239,28 @@ void ProjectRowsWindow::ShowRowResult(ProjectBlock block, BlockEnd end) {
     palette.setColor(QPalette::WindowText, ResultColour(end));
     label->setPalette(palette);
     label->setText(FromPc(RowResultText(end)));
+}
+
+bool ProjectRowsWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick)
+        for (const ProjectBlock block : ProjectBlocks)
+            if (watched == Row(block).frame || watched == Row(block).result) {
+                ShowDifferences(block);
+                return true;
+            }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ProjectRowsWindow::ShowDifferences(ProjectBlock block) {
+    const std::vector<FieldDifferenceRow>& rows = RowDifferences(block);
+    if (rows.empty() || runInProgress_) return;
+    auto* window = new FieldDifferencesWindow(
+        {QStringLiteral("Differing fields"),
+         FromPc(options_.caption(block)) + QStringLiteral(": ") + DifferenceCount(rows.size()),
+         QStringLiteral("Project"), QStringLiteral("Controller")},
+        rows, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
 }
 
 void ProjectRowsWindow::reject() {

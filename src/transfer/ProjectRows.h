@@ -3,9 +3,11 @@
 // What the whole-project write and read windows share: the ten rows (a frame with the row's
 // caption, "For transmission?", a bar shown once the row's block starts and the row's result
 // text), "Select All" and the one Start/Stop button. Start runs the transfer from a one-shot
-// timer; Stop raises the run's stop request and the window goes back to idle at once, while
-// the run ends at its next look at the request. Until it has returned, neither Start nor
-// "Comparison" can begin another run, and closing the window waits for it.
+// timer; a double click on a row whose block ended with differing fields ("Difference", or
+// "Error" of a verified write) lists them in a window. Stop raises the run's stop request and the
+// window goes back to idle at once, while the run ends at its next look at the request. Until it
+// has returned, neither Start nor "Comparison" can begin another run, and closing the window waits
+// for it.
 
 #include "core/AppContext.h"
 #include "transfer/ProjectTransfer.h"
@@ -15,6 +17,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class QCheckBox;
 class QGroupBox;
@@ -40,6 +43,12 @@ public:
     [[nodiscard]] QLabel* RowResult(ProjectBlock block) const { return Row(block).result; }
     [[nodiscard]] QPushButton* SelectAllButton() const { return selectAll_; }
     [[nodiscard]] QPushButton* StartButton() const { return start_; }
+    // The differing fields the last run found in the row's block (none before a run).
+    [[nodiscard]] const std::vector<FieldDifferenceRow>& RowDifferences(ProjectBlock block) const {
+        return differences_[std::size_t(RowOf(block))];
+    }
+    // Lists the row's differing fields in a window of its own (nothing when there are none).
+    void ShowDifferences(ProjectBlock block);
 
 signals:
     // A run has returned (completed or stopped).
@@ -50,6 +59,8 @@ public slots:
     void reject() override;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
     struct Options {
         QString title;
         const char* (*caption)(ProjectBlock); // the rows' captions
@@ -91,6 +102,7 @@ private:
     std::unique_ptr<RunHost> host_;
     std::unique_ptr<RowsView> view_;
     std::array<RowWidgets, ProjectBlockCount> rows_{};
+    std::array<std::vector<FieldDifferenceRow>, ProjectBlockCount> differences_{};
     QPushButton* selectAll_ = nullptr;
     QPushButton* comparison_ = nullptr;
     QPushButton* start_ = nullptr;

@@ -97,9 +97,9 @@ void TextLines(const RecordLayout& layout, std::span<const std::uint8_t> rec,
             if (f.kind == FieldKind::Bytes && AllZero(element)) return;
             const std::string name = FieldElementName(f, e);
             if (!name.empty()) path += " (" + PcToUtf8(1250, name) + ')';
-            out += head + path + " = " +
-                   ShownValue(&f, FieldValueText(f, rec, e), FieldValueMeaning(f, rec, e),
-                              pcCodePage);
+            out +=
+                head + path + " = " +
+                ShownValue(&f, FieldValueText(f, rec, e), FieldValueMeaning(f, rec, e), pcCodePage);
             if (!f.unit.empty()) out += ' ' + std::string(f.unit);
             out += '\n';
         });
@@ -615,6 +615,21 @@ RecordFilesDiff DiffRecordFiles(const RecordFiles& left, const RecordFiles& righ
         if (!FindNamed(l.unnamed, u.name))
             diff.rows.push_back(
                 {std::string(u.name), {}, "0 bytes", std::to_string(u.bytes.size()) + " bytes"});
+    return diff;
+}
+
+RecordFilesDiff DiffProjectWithFile(const Project& project, const std::string& path,
+                                    int pcCodePage) {
+    RecordFilesDiff diff;
+    RecordFilesRead read = ReadRecordFiles(path);
+    if (!read) {
+        diff.error = std::move(read.error);
+    } else if (read.files.kind != RecordFileKind::Project) {
+        diff.error = path + " is a " + std::string(RecordFileKindName(read.files.kind)) +
+                     " file, not a project";
+    } else {
+        diff = DiffRecordFiles(ProjectRecordFiles(project), read.files, pcCodePage);
+    }
     return diff;
 }
 

@@ -52,4 +52,10 @@ struct RecordFilesDiff {
 [[nodiscard]] RecordFilesDiff DiffRecordFiles(const RecordFiles& left, const RecordFiles& right,
                                               int pcCodePage);
 
+// The project as saving it would write it (left) against the project at path (right), as
+// DiffRecordFiles compares them; the error names the file when it cannot be read or is a
+// block file.
+[[nodiscard]] RecordFilesDiff DiffProjectWithFile(const Project& project, const std::string& path,
+                                                  int pcCodePage);
+
 } // namespace zyl

@@ -11,6 +11,8 @@
 
 #include "app/main.h"
 #include "core/AppContext.h"
+#include "project/ProjectFiles.h"
+#include "transfer/FieldDifferencesWindow.h"
 #include "transfer/UProjektRSIn.h"
 #include "transfer/UProjektRsOut.h"
 
@@ -23,6 +25,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -230,7 +233,8 @@ private slots:
     // A comparison after the project was written, with one relay renamed in the project since:
     // every row "OK" but "Relays", which shows "Difference". The project then holds what the
     // controller holds and is marked modified; "Comparison" is off during the run and on again
-    // once it completed.
+    // once it completed. A double click on the "Difference" row lists the differing field; one
+    // on an "OK" row opens nothing.
     void comparisonShowsTheDifferingBlock() {
         WriteWholeProject();
         project().image.Relays[2].Name.SetText("Renamed");
@@ -253,6 +257,23 @@ private slots:
         QCOMPARE(project().image.Relays[2].Name.Text(), std::string("Relay 3"));
         QVERIFY(ctx_->document.modified);
         QCOMPARE(Strings(host_->messages), QStringList{"Operation complete"});
+
+        QTest::mouseDClick(w->RowResult(ProjectBlock::Alarms), Qt::LeftButton);
+        QVERIFY(w->findChildren<FieldDifferencesWindow*>().isEmpty());
+        QTest::mouseDClick(w->RowResult(ProjectBlock::Relays), Qt::LeftButton);
+        const auto shown = w->findChildren<FieldDifferencesWindow*>();
+        QCOMPARE(shown.size(), 1);
+        const FieldDifferencesWindow& fields = *shown[0];
+        QVERIFY(fields.isVisible());
+        QCOMPARE(fields.Heading()->text(), QString("Relays: 1 field differs"));
+        QTableWidget* table = fields.Table();
+        QCOMPARE(table->rowCount(), 1);
+        QStringList cells;
+        for (int c = 0; c < table->columnCount(); ++c)
+            cells << table->horizontalHeaderItem(c)->text() + "=" + table->item(0, c)->text();
+        QCOMPARE(cells, QStringList({"Record=Relay 3", "Field=Name", "Project=\"Renamed\"",
+                                     "Controller=\"Relay 3\""}));
+        QCOMPARE(fields.RowsAsText(), QString("Relay 3: Name: \"Renamed\" -> \"Relay 3\"\n"));
     }
 
     // Stop, or the close box, while the controller keeps a program frame waiting: the run
@@ -456,11 +477,61 @@ private slots:
         QVERIFY(static_cast<TFProjektRsOut&>(*w).BackupNote()->text().isEmpty());
     }
 
+    // File > "Compare with file…": the open project as it stands (not as last saved) against
+    // a chosen project file, each differing field a row with what its value stands for; a
+    // block file or a file that cannot be read is refused with a message, a cancelled choice
+    // does nothing.
+    void compareWithFile() {
+        QTemporaryDir dir;
+        const std::string saved = dir.filePath("saved.zy2").toStdString();
+        QVERIFY(WriteProjectFiles(project(), saved));
+        ctx_->document.fileName = dir.filePath("open.zy2").toStdString();
+        project().image.Relays[2].Name.SetText("Changed");
+        project().image.Setup.Words[7] = 1;
+
+        host_->openChoices = {saved};
+        std::unique_ptr<FieldDifferencesWindow> w(OpenFileComparison(*ctx_, nullptr));
+        QVERIFY(w);
+        QCOMPARE(host_->dialogs.back().initialFolder, dir.path().toStdString());
+        QCOMPARE(w->Heading()->text(), QString("open.zy2 and saved.zy2: 2 fields differ"));
+        QStringList rows;
+        for (int r = 0; r < w->Table()->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < w->Table()->columnCount(); ++c)
+                cells << w->Table()->item(r, c)->text();
+            rows << cells.join(" | ");
+        }
+        QCOMPARE(rows, QStringList({"Setup | Words[7] (F07 Temperature unit) | 1 (1 -  Fahrenheit) "
+                                    "| 0 (0 -  Celsius)",
+                                    "Relay 3 | Name | \"Changed\" | \"Relay 3\""}));
+        QCOMPARE(w->Table()->horizontalHeaderItem(2)->text(), QString("open.zy2"));
+        QCOMPARE(w->Table()->horizontalHeaderItem(3)->text(), QString("saved.zy2"));
+        QVERIFY(host_->messages.empty());
+
+        QFile relays(dir.filePath("relays.rlz"));
+        QVERIFY(relays.open(QIODevice::WriteOnly));
+        relays.write(QByteArray(sizeof(TRelayRecord) * RelayCount, '\0'));
+        relays.close();
+        host_->openChoices = {relays.fileName().toStdString(),
+                              dir.filePath("none.zy2").toStdString()};
+        QVERIFY(!OpenFileComparison(*ctx_, nullptr));
+        QVERIFY(!OpenFileComparison(*ctx_, nullptr));
+        QCOMPARE(Strings(host_->messages),
+                 QStringList(2, "The project could not be compared with the file"));
+        QVERIFY2(QString::fromStdString(host_->causes[0]).contains("not a project"),
+                 host_->causes[0].c_str());
+        QVERIFY2(QString::fromStdString(host_->causes[1]).contains("none.zy2"),
+                 host_->causes[1].c_str());
+        QVERIFY(!OpenFileComparison(*ctx_, nullptr)); // cancelled
+        QCOMPARE(host_->messages.size(), std::size_t(2));
+    }
+
     // Project > "Read from controller" opens the read window; once it is closed the editor
     // buttons and "Write to controller" are enabled, and the latter opens the write window.
     void mainWindowMenus() {
         TForm1 form(*ctx_);
         QVERIFY(!form.WriteToControllerAction()->isEnabled());
+        QVERIFY(!form.CompareWithFileAction()->isEnabled());
         QString opened;
         const auto closeWhenOpen = [&opened] {
             QTimer::singleShot(0, [&opened] {
@@ -475,6 +546,7 @@ private slots:
         QCOMPARE(opened, QString("Read from controller"));
         QVERIFY(form.Button(TForm1::ButtonRelays)->isEnabled());
         QVERIFY(form.WriteToControllerAction()->isEnabled());
+        QVERIFY(form.CompareWithFileAction()->isEnabled());
 
         closeWhenOpen();
         form.WriteToControllerAction()->trigger();
