@@ -399,7 +399,8 @@ private slots:
     // The write window's ticks: "Backup before writing" on and "Verify" off when it opens,
     // neither changeable while a run goes on. A backup goes into the "backup" folder of the
     // program's folder, made for it, and the window says where; Verify shows "Error" on the row
-    // whose writes the controller acknowledged and did not keep.
+    // whose writes the controller acknowledged and did not keep, and a double click on it
+    // lists the fields the controller holds otherwise.
     void writeWindowTicks_data() {
         QTest::addColumn<bool>("backup");
         QTest::addColumn<bool>("verify");
@@ -440,6 +441,15 @@ private slots:
 
         QCOMPARE(RowTexts(*w), texts);
         QVERIFY(!tickable);
+        QTest::mouseDClick(w->RowResult(ProjectBlock::Alarms), Qt::LeftButton);
+        const auto shown = w->findChildren<FieldDifferencesWindow*>();
+        QCOMPARE(shown.size(), verify ? 1 : 0);
+        if (verify) {
+            QCOMPARE(shown[0]->Table()->rowCount(), AlarmCount);
+            QCOMPARE(shown[0]->Table()->item(20, 0)->text(), QString("Alarm 21"));
+            QCOMPARE(shown[0]->Table()->item(20, 1)->text(), QString("Delay time"));
+            QCOMPARE(shown[0]->Table()->item(20, 2)->text(), QString("25"));
+        }
         QVERIFY(out.BackupBox()->isEnabled() && out.VerifyBox()->isEnabled());
         const QDir folder(home_->filePath("backup"));
         QCOMPARE(folder.exists(), backup);
