@@ -36,6 +36,7 @@ FieldDifferencesWindow::FieldDifferencesWindow(const Captions& captions,
     table_->setHorizontalHeaderLabels(
         {QStringLiteral("Record"), QStringLiteral("Field"), captions.left, captions.right});
     table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 8);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setAlternatingRowColors(true);
@@ -53,6 +54,8 @@ FieldDifferencesWindow::FieldDifferencesWindow(const Captions& captions,
     // Long values (raw stretches in hex) are cut at a readable width; the tooltip has them whole.
     for (int c = 0; c < 4; ++c) table_->setColumnWidth(c, std::min(table_->columnWidth(c), 360));
     table_->horizontalHeader()->setStretchLastSection(true);
+    table_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    table_->setCurrentCell(-1, -1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     QPushButton* copy = buttons->addButton(QStringLiteral("Copy"), QDialogButtonBox::ActionRole);
@@ -68,7 +71,8 @@ FieldDifferencesWindow::FieldDifferencesWindow(const Captions& captions,
 
     int width = 0;
     for (int c = 0; c < 4; ++c) width += table_->columnWidth(c);
-    resize(std::clamp(width + 60, 520, 1100), std::clamp(int(rows_.size()) * 24 + 140, 240, 640));
+    resize(std::clamp(width + 60, 520, 1100),
+           std::clamp(int(rows_.size()) * (table_->fontMetrics().height() + 8) + 120, 220, 640));
 }
 
 QString FieldDifferencesWindow::RowsAsText() const {

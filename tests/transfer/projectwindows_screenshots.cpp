@@ -1,4 +1,5 @@
-// Writes pictures of the project write and read windows after a run, for the documentation:
+// Writes pictures of the project write and read windows after a run, and of the differing
+// fields of the read's "Difference" row, for the documentation:
 //   projectwindows_screenshots --screenshots DIR
 // Run it under QT_QPA_PLATFORM=offscreen. The controller is a scripted one: the write leaves
 // the alarms unanswered, the read compares a project read from it whose third relay was renamed
@@ -8,6 +9,7 @@
 #include "support/FakeSerialPort.h"
 #include "support/RecordingHost.h"
 #include "support/Screenshots.h"
+#include "transfer/FieldDifferencesWindow.h"
 #include "transfer/ProjectController.h"
 #include "transfer/UProjektRSIn.h"
 #include "transfer/UProjektRsOut.h"
@@ -78,12 +80,22 @@ int main(int argc, char** argv) {
         write.SelectAllButton()->click();
         RunFrom(write, write.StartButton());
         image.Relays[2].Name.SetText("Heater");
+        image.Relays[2].TimeType = 2;
+        image.Relays[2].RegulatorType = 6;
+        image.Relays[2].MeasurementChannel = 1;
+        image.Relays[2].Offset = 25;
+        image.Relays[2].LowerHysteresis = -15;
+        image.Relays[6].Name.SetText("Pump \xB3\xF3" "dzi"); // "Pump łódzi" in 1250
 
         TFProjektRSIn window(*ctx);
         window.SelectAllButton()->click();
         window.show();
         RunFrom(window, window.ComparisonButton());
         test::SaveShot(window, dir, "project-read.png");
+        window.ShowDifferences(ProjectBlock::Relays);
+        FieldDifferencesWindow* fields = window.findChild<FieldDifferencesWindow*>();
+        if (!fields) return 1;
+        test::SaveShot(*fields, dir, "field-differences.png");
     }
     return 0;
 }
