@@ -267,7 +267,7 @@ void MainWindowTest::startState() {
         menus << menu->text().remove(QLatin1Char('&')) + QLatin1Char(':') +
                      entries.join(QLatin1Char(','));
     }
-    QCOMPARE(menus, (QStringList{"File:New,Open,Save,Save as...,Close",
+    QCOMPARE(menus, (QStringList{"File:New,Open,Save,Save as...,Compare with file\u2026,Close",
                                  "Project:Read from controller,Write to controller,Device reset,"
                                  "Find controllers\u2026",
                                  "Languages:Set languages"}));
