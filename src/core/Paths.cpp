@@ -137,8 +137,7 @@ std::string SeedProgramFolder(const fs::path& folder, const fs::path& dataFolder
     if (ec) return "cannot read " + dataFolder.string() + ": " + ec.message();
     for (; it != end; it.increment(ec)) {
         if (ec) return "cannot read " + dataFolder.string() + ": " + ec.message();
-        const fs::path target = folder / fs::relative(it->path(), dataFolder, ec);
-        if (ec) return "cannot read " + it->path().string() + ": " + ec.message();
+        const fs::path target = folder / it->path().lexically_relative(dataFolder);
         if (it->is_directory(ec)) {
             fs::create_directories(target, ec);
             if (ec) return "cannot make the folder " + target.string() + ": " + ec.message();
