@@ -9,7 +9,7 @@
 #include "link/QtSerialPort.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QIcon>
 #include <QStyleFactory>
 
 #include <memory>
@@ -21,12 +21,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"))) app.setStyle(style);
     app.setQuitOnLastWindowClosed(false);
-#ifdef _WIN32
-    // The core finds the executable's folder only through ZYL_HOME on this platform.
-    if (qEnvironmentVariableIsEmpty("ZYL_HOME"))
-        qputenv("ZYL_HOME",
-                QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toLocal8Bit());
-#endif
+    // Ties the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(ZYL_APP_ID));
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(ZYL_APP_ID)));
 
     // The main window hands the port its [Ports] device names when it reads the settings on
     // first showing, and again whenever the user points a COM port at another device.
