@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const zyl::RecordFilesBuild again = zyl::BuildRecordFiles(dump);
     FUZZ_REQUIRE(again && again.files == built.files);
     FUZZ_REQUIRE(zyl::DumpRecordJson(again.files, page) == dump);
-    FUZZ_REQUIRE(zyl::DiffRecordFiles(built.files, again.files, page).lines.empty());
+    FUZZ_REQUIRE(zyl::DiffRecordFiles(built.files, again.files, page).rows.empty());
     FUZZ_REQUIRE(!zyl::DumpRecordText(built.files, page, "fuzz").empty());
     return 0;
 }
