@@ -3,7 +3,7 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PACKAGES=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev
-          fonts-dejavu-core xvfb clang libclang-rt-14-dev locales)
+          fonts-dejavu-core xvfb clang libclang-rt-14-dev locales poppler-utils)
 
 zyl_install_packages() {
     zyl_install_debian_packages

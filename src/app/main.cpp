@@ -17,6 +17,7 @@
 #include "panel/CodePage.h"
 #include "panel/MenuWindow.h"
 #include "project/IniFile.h"
+#include "report/ReportWriter.h"
 #include "service/ReadoutsWindow.h"
 #include "service/SetupWindow.h"
 #include "transfer/FieldDifferencesWindow.h"
@@ -438,6 +439,8 @@ void TForm1::BuildMenus() {
     file->addSeparator();
     compareAction_ = file->addAction(QStringLiteral("Compare &with file\u2026"));
     compareAction_->setEnabled(false);
+    reportAction_ = file->addAction(QStringLiteral("&Export report\u2026"));
+    reportAction_->setEnabled(false);
     file->addSeparator();
     closeAction_ = file->addAction(QStringLiteral("&Close"));
 
@@ -460,6 +463,10 @@ void TForm1::BuildMenus() {
     on(saveAction_, [this] { (void)SaveProject(context_.document, context_.host, false); });
     on(saveAsAction_, [this] { (void)SaveProject(context_.document, context_.host, true); });
     on(compareAction_, [this] { (void)OpenFileComparison(context_, this); });
+    on(reportAction_, [this] {
+        ExportReportDialog dialog(context_, this);
+        dialog.exec();
+    });
     on(closeAction_, [this] { close(); });
     on(readAction_, [this] { ReadFromController(); });
     on(writeAction_, [this] { WriteToController(); });
@@ -492,6 +499,7 @@ void TForm1::EnableProjectCommands(bool on) {
     }
     if (on) writeAction_->setEnabled(true);
     if (on) compareAction_->setEnabled(true);
+    if (on) reportAction_->setEnabled(true);
     if (on && relayPictures_[0]) RefreshRelayStrip();
 }
 

@@ -89,6 +89,7 @@ public:
     [[nodiscard]] QAction* SaveAction() const { return saveAction_; }
     [[nodiscard]] QAction* SaveAsAction() const { return saveAsAction_; }
     [[nodiscard]] QAction* CompareWithFileAction() const { return compareAction_; }
+    [[nodiscard]] QAction* ExportReportAction() const { return reportAction_; }
     [[nodiscard]] QAction* CloseAction() const { return closeAction_; }
     [[nodiscard]] QAction* ReadFromControllerAction() const { return readAction_; }
     [[nodiscard]] QAction* WriteToControllerAction() const { return writeAction_; }
@@ -177,6 +178,7 @@ private:
     QAction* saveAction_ = nullptr;
     QAction* saveAsAction_ = nullptr;
     QAction* compareAction_ = nullptr;
+    QAction* reportAction_ = nullptr;
     QAction* closeAction_ = nullptr;
     QAction* readAction_ = nullptr;
     QAction* writeAction_ = nullptr;

@@ -267,10 +267,12 @@ void MainWindowTest::startState() {
         menus << menu->text().remove(QLatin1Char('&')) + QLatin1Char(':') +
                      entries.join(QLatin1Char(','));
     }
-    QCOMPARE(menus, (QStringList{"File:New,Open,Save,Save as...,Compare with file\u2026,Close",
-                                 "Project:Read from controller,Write to controller,Device reset,"
-                                 "Find controllers\u2026",
-                                 "Languages:Set languages"}));
+    QCOMPARE(menus,
+             (QStringList{
+                 "File:New,Open,Save,Save as...,Compare with file\u2026,Export report\u2026,Close",
+                 "Project:Read from controller,Write to controller,Device reset,"
+                 "Find controllers\u2026",
+                 "Languages:Set languages"}));
 }
 
 void MainWindowTest::moduleBoxFromSettings_data() {

@@ -1,5 +1,6 @@
-// zylctl dump, build and diff on files the test makes: a JSON dump builds the very files
-// back, and each failure ends with its exit code, its message and nothing written.
+// zylctl dump, build, diff and report on files the test makes: a JSON dump builds the very
+// files back, a report is written as PDF and HTML, and each failure ends with its exit code,
+// its message and nothing written.
 
 #include "project/Records.h"
 #include "support/ZylctlProcess.h"
@@ -56,6 +57,7 @@ private slots:
     void buildOfTheJsonDumpGivesTheFilesBack();
     void exitCodes_data();
     void exitCodes();
+    void reportWritesPdfAndHtml();
 
 private:
     QTemporaryDir home_;
@@ -161,6 +163,20 @@ void TestZylctlText::exitCodes_data() {
     QTest::newRow("diff with a missing file")
         << QStringList{"diff", "@plant.zy2", "@none.zy2"} << 4 << "cannot read"
         << "";
+    QTest::newRow("report without a format") << QStringList{"report", "@plant.zy2", "@out.pdf"} << 2
+                                             << "report takes FILE --pdf|--html OUT"
+                                             << "out.pdf";
+    QTest::newRow("report of a block file")
+        << QStringList{"report", "@relays.rlz", "--pdf", "@out.pdf"} << 4
+        << "relays.rlz is a relays file, not a project; nothing written"
+        << "out.pdf";
+    QTest::newRow("report of a missing file")
+        << QStringList{"report", "@none.zy2", "--html", "@out.html"} << 4 << "cannot read"
+        << "out.html";
+    QTest::newRow("report into a missing folder")
+        << QStringList{"report", "@plant.zy2", "--pdf", "@missing/out.pdf"} << 4
+        << "could not be saved as"
+        << "missing/out.pdf";
 }
 
 void TestZylctlText::exitCodes() {
@@ -174,6 +190,20 @@ void TestZylctlText::exitCodes() {
     QCOMPARE(run.exitCode, code);
     QVERIFY2((run.out + run.err).contains(output), qPrintable(run.out.left(300) + run.err));
     if (!unwritten.isEmpty()) QVERIFY(!QFile::exists(Path(unwritten)));
+}
+
+void TestZylctlText::reportWritesPdfAndHtml() {
+    for (const char* format : {"--pdf", "--html"}) {
+        const QString out = Path(format == QString("--pdf") ? "plant.pdf" : "plant.html");
+        const CliRun run = Zylctl(home_.path(), {"report", Path("plant.zy2"), format, out});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.isEmpty());
+        const QByteArray bytes = ReadAll(out);
+        if (format == QString("--pdf"))
+            QVERIFY(bytes.startsWith("%PDF-"));
+        else
+            QVERIFY(bytes.contains("<td>PUMP</td>") && bytes.contains("<td>plant.zy2</td>"));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestZylctlText)

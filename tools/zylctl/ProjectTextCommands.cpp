@@ -4,9 +4,13 @@
 #include "panel/CodePage.h"
 #include "project/FileIO.h"
 #include "project/Json.h"
+#include "project/ProjectFiles.h"
+#include "report/ReportWriter.h"
 #include "transfer/ProjectText.h"
 
 #include <cstdio>
+#include <ctime>
+#include <memory>
 
 namespace zyl::cli {
 
@@ -60,10 +64,39 @@ int Diff(const std::vector<std::string>& args, int pcCodePage) {
     return diff.rows.empty() ? ExitOk : ExitDifference;
 }
 
+int ReportCommand(const std::vector<std::string>& args, int pcCodePage) {
+    const std::string& source = args[0];
+    const RecordFilesRead read = ReadRecordFiles(source);
+    if (!read) return FileFailure(read.error);
+    if (read.files.kind != RecordFileKind::Project)
+        return FileFailure(source + " is a " + std::string(RecordFileKindName(read.files.kind)) +
+                           " file, not a project; nothing written");
+    auto project = std::make_unique<Project>();
+    if (!LoadMainFile(*project, source) || !LoadSideFiles(*project, source))
+        return FileFailure(source + " could not be read; nothing written");
+    ReportInfo info;
+    info.projectFile = source.substr(source.find_last_of("/\\") + 1);
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    char date[32];
+    std::strftime(date, sizeof date, "%Y-%m-%d %H:%M", &local);
+    info.date = date;
+    info.pcCodePage = pcCodePage;
+    const std::string error =
+        WriteReport(BuildProjectReport(*project, info),
+                    args[1] == "--pdf" ? ReportFormat::Pdf : ReportFormat::Html, args[2]);
+    return error.empty() ? ExitOk : FileFailure(error);
+}
+
 } // namespace
 
 bool IsProjectTextCommand(const std::string& command) {
-    return command == "dump" || command == "build" || command == "diff";
+    return command == "dump" || command == "build" || command == "diff" || command == "report";
 }
 
 std::string CheckProjectTextArguments(const std::string& command,
@@ -71,6 +104,10 @@ std::string CheckProjectTextArguments(const std::string& command,
     if (command == "dump") {
         const bool fits = args.size() == 1 || (args.size() == 2 && args[1] == "--json");
         return fits && args[0] != "--json" ? "" : "dump takes FILE [--json]";
+    }
+    if (command == "report") {
+        const bool fits = args.size() == 3 && (args[1] == "--pdf" || args[1] == "--html");
+        return fits ? "" : "report takes FILE --pdf|--html OUT";
     }
     if (args.size() != 2)
         return command == "build" ? "build takes FILE.json OUT" : "diff takes FILE1 FILE2";
@@ -82,6 +119,7 @@ int ProjectTextCommand(const std::string& command, const std::vector<std::string
     const int pcCodePage = PcCodePageFor(codePage.value_or(CodePageStandard));
     if (command == "dump") return Dump(args, pcCodePage);
     if (command == "build") return Build(args);
+    if (command == "report") return ReportCommand(args, pcCodePage);
     return Diff(args, pcCodePage);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // dump, build and diff: projects and block files as text and JSON, built back from JSON, and
-// compared field by field. They need no controller.
+// compared field by field; report: a project's commissioning report as PDF or HTML. They need
+// no controller.
 
 #include <optional>
 #include <string>

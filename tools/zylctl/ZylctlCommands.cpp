@@ -51,6 +51,7 @@ constexpr const char* Usage =
     "              read menu FILE.mpl [--cust A,B] | write menu FILE.mpl [--cust A,B]\n"
     "              check menu FILE.mpl\n"
     "              dump FILE [--json] | build FILE.json OUT | diff FILE1 FILE2\n"
+    "              report FILE --pdf|--html OUT\n"
     "              scan [--baud LIST] [--addresses A-B]\n";
 
 struct Options {
@@ -117,7 +118,8 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& o) {
             if ((a == "--blocks" || a == "--backup") && value(v)) o.words.push_back(v);
             continue;
         }
-        if (!o.words.empty() && o.words[0] == "dump" && a == "--json") {
+        if (!o.words.empty() && ((o.words[0] == "dump" && a == "--json") ||
+                                 (o.words[0] == "report" && (a == "--pdf" || a == "--html")))) {
             o.words.push_back(a);
             continue;
         }
