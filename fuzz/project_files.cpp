@@ -9,13 +9,16 @@
 //   flags bit 5: the loaded project also goes through the comparison: its read-back (bit 6:
 //                three program parts instead of two; bit 7: the Cyrillic code page) compared
 //                with it in one block (the split byte modulo 10), every difference's values
-//                made into texts
+//                made into texts; and the project's report made into HTML, which must be
+//                UTF-8 without a character XML forbids
 // The side files share the bytes: the first split/255 of them are the passwords file, the rest
 // the PID file.
 
 #include "FuzzSupport.h"
 
+#include "panel/CodePage.h"
 #include "project/ProjectFiles.h"
+#include "report/ProjectReport.h"
 #include "transfer/ProjectCompare.h"
 
 #include <algorithm>
@@ -91,9 +94,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         zyl::ProjectAsReadBack(project.value, back->value, (flags & 64) != 0 ? 3 : 2,
                                (flags & 128) != 0 ? 1 : 0);
         const zyl::ProjectBlock block = zyl::ProjectBlocks[data[1] % zyl::ProjectBlockCount];
-        (void)zyl::CompareProjectBlock(block, back->value, project.value);
+        const int page = (flags & 128) != 0 ? 1251 : 1250;
+        (void)zyl::CompareProjectBlock(block, back->value, project.value, page);
         FUZZ_REQUIRE(back->GuardsHold(0x5A));
         FUZZ_REQUIRE(project.GuardsHold(0xA5));
+
+        const std::string html = zyl::ReportHtml(
+            zyl::BuildProjectReport(project.value, {"plant.zy2", "today", "", page}),
+            [](const zyl::ReportPicture&) {
+                return zyl::ReportPictureSource{"p.png", 1, 1};
+            });
+        FUZZ_REQUIRE(zyl::IsUtf8(html));
+        FUZZ_REQUIRE(std::none_of(html.begin(), html.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t';
+        }));
     }
     return 0;
 }
