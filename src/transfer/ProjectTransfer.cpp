@@ -523,17 +523,6 @@ private:
     ProjectRunView& rows_;
 };
 
-std::tm LocalTimeNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm t{};
-#ifdef _WIN32
-    localtime_s(&t, &now);
-#else
-    localtime_r(&now, &t);
-#endif
-    return t;
-}
-
 // The backup's main file in the folder; a second backup within the same minute gets "-2",
 // and so on, rather than replacing the first.
 std::string FreeBackupPath(const std::string& folder, int address) {
@@ -668,6 +657,17 @@ ProjectWriteResult WriteProject(ControllerAccess& access, Project& project,
 ProjectRunResult ReadProject(ControllerAccess& access, Project& project,
                              const BlockSelection& blocks, bool compare, ProjectRunView& view) {
     return ReadRows(access, project, blocks, compare, view, true);
+}
+
+std::tm LocalTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm t{};
+#ifdef _WIN32
+    localtime_s(&t, &now);
+#else
+    localtime_r(&now, &t);
+#endif
+    return t;
 }
 
 } // namespace zyl

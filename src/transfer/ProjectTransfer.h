@@ -103,6 +103,9 @@ struct ProjectWriteResult : ProjectRunResult {
     std::string backupError; // why it failed
 };
 
+// The local time now.
+[[nodiscard]] std::tm LocalTimeNow();
+
 // The backup's file name for the controller at address at the local time t:
 // "backup-2026-12-10-2315-addr1.zy2".
 [[nodiscard]] std::string BackupFileName(int address, const std::tm& t);

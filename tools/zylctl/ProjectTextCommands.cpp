@@ -7,6 +7,7 @@
 #include "project/ProjectFiles.h"
 #include "report/ReportWriter.h"
 #include "transfer/ProjectText.h"
+#include "transfer/ProjectTransfer.h"
 
 #include <cstdio>
 #include <ctime>
@@ -76,13 +77,7 @@ int ReportCommand(const std::vector<std::string>& args, int pcCodePage) {
         return FileFailure(source + " could not be read; nothing written");
     ReportInfo info;
     info.projectFile = source.substr(source.find_last_of("/\\") + 1);
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    const std::tm local = LocalTimeNow();
     char date[32];
     std::strftime(date, sizeof date, "%Y-%m-%d %H:%M", &local);
     info.date = date;
