@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QTextLayout>
 #include <QTextOption>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -46,7 +47,9 @@ public:
         footerHeight_ = LineHeight(body_) * 2;
     }
 
-    void Print(const Report& report) {
+    // False when the pages could not be painted into the writer's device.
+    bool Print(const Report& report) {
+        if (!painter_.isActive()) return false;
         y_ = 0;
         Text(report.title, Font(20, true), LineHeight(Font(20, true)) / 2);
         for (const auto& [name, value] : report.facts) {
@@ -78,7 +81,7 @@ public:
             }
         }
         Footer();
-        painter_.end();
+        return painter_.end();
     }
 
 private:
@@ -113,15 +116,26 @@ private:
         y_ = 0;
     }
 
-    // A paragraph (lines by '\n', wrapped at the page's width), then space below it.
+    // A paragraph (lines by '\n', wrapped at the page's width, continued on the next page
+    // where it does not fit), then space below it.
     void Text(const std::string& text, const QFont& font, double after) {
         painter_.setFont(font);
-        const QString s = QString::fromStdString(text);
-        const QRectF box(0, y_, page_.width(), Bottom() - y_);
-        const QRectF need = painter_.boundingRect(box, Qt::TextWordWrap, s);
-        if (y_ + need.height() > Bottom() && y_ > 0) NewPage();
-        painter_.drawText(QRectF(0, y_, page_.width(), need.height()), Qt::TextWordWrap, s);
-        y_ += need.height() + after;
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        for (const QString& paragraph : QString::fromStdString(text).split(QLatin1Char('\n'))) {
+            QTextLayout layout(paragraph, font, &writer_);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(page_.width());
+                line.setPosition(QPointF(0, 0));
+                if (y_ + line.height() > Bottom() && y_ > 0) NewPage();
+                line.draw(&painter_, QPointF(0, y_));
+                y_ += line.height();
+            }
+            layout.endLayout();
+        }
+        y_ += after;
     }
 
     struct Column {
@@ -129,6 +143,9 @@ private:
         double least = 0;   // the widest word
         double width = 0;
     };
+
+    // The room for a cell's text: the column less its padding, at least a character or two.
+    double TextWidth(const Column& column) const { return std::max(column.width - Mm(3), Mm(2)); }
 
     std::vector<Column> Columns(const ReportTable& table) const {
         const QFontMetricsF body(body_, &writer_), bold(bold_, &writer_);
@@ -169,7 +186,7 @@ private:
         painter_.setFont(font);
         double height = 0;
         for (std::size_t c = 0; c < columns.size() && c < cells.size(); ++c) {
-            const QRectF box(0, 0, columns[c].width - Mm(3), 1e6);
+            const QRectF box(0, 0, TextWidth(columns[c]), 1e6);
             double h = painter_.boundingRect(box, QString::fromStdString(cells[c].text), CellWrap())
                            .height();
             if (cells[c].picture) h += Mm(PictureMm.height()) + Mm(1);
@@ -184,6 +201,9 @@ private:
         painter_.setFont(font);
         for (std::size_t c = 0; c < columns.size(); ++c) {
             const QRectF cell(x, y_, columns[c].width, height);
+            // A row taller than a page is cut at the page's foot rather than drawn over it.
+            painter_.save();
+            painter_.setClipRect(cell.intersected(QRectF(0, 0, page_.width(), Bottom())));
             if (header) painter_.fillRect(cell, QColor(228, 228, 228));
             painter_.setPen(QPen(QColor(128, 128, 128), Mm(0.2)));
             painter_.drawRect(cell);
@@ -196,9 +216,10 @@ private:
                     painter_.drawImage(target, PictureImage(*cells[c].picture));
                     top += target.height() + Mm(1);
                 }
-                painter_.drawText(QRectF(x + Mm(1.5), top, columns[c].width - Mm(3), height),
+                painter_.drawText(QRectF(x + Mm(1.5), top, TextWidth(columns[c]), height),
                                   QString::fromStdString(cells[c].text), CellWrap());
             }
+            painter_.restore();
             x += columns[c].width;
         }
         y_ += height;
@@ -267,8 +288,7 @@ std::string WriteReport(const Report& report, ReportFormat format, const std::st
         writer.setPageOrientation(QPageLayout::Landscape);
         writer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
         writer.setResolution(300);
-        PagedReport(writer).Print(report);
-        return true;
+        return PagedReport(writer).Print(report);
     });
 }
 

@@ -202,8 +202,10 @@ void ProjectRowsWindow::RunTransfer() {
     }
     if (gui) gui->DisallowDuringOperations(this);
     runInProgress_ = false;
+    // A stopped run's rows show nothing, so they offer no differences either.
     for (const ProjectBlock block : ProjectBlocks) {
         const std::size_t i = std::size_t(RowOf(block));
+        if (result.stopped) continue;
         differences_[i] = std::move(result.differences[i]);
         if (differences_[i].empty()) continue;
         QLabel* label = Row(block).result;
@@ -244,16 +246,15 @@ void ProjectRowsWindow::ShowRowResult(ProjectBlock block, BlockEnd end) {
 bool ProjectRowsWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick)
         for (const ProjectBlock block : ProjectBlocks)
-            if (watched == Row(block).frame || watched == Row(block).result) {
-                ShowDifferences(block);
+            if ((watched == Row(block).frame || watched == Row(block).result) &&
+                ShowDifferences(block))
                 return true;
-            }
     return QDialog::eventFilter(watched, event);
 }
 
-void ProjectRowsWindow::ShowDifferences(ProjectBlock block) {
+bool ProjectRowsWindow::ShowDifferences(ProjectBlock block) {
     const std::vector<FieldDifferenceRow>& rows = RowDifferences(block);
-    if (rows.empty() || runInProgress_) return;
+    if (rows.empty() || runInProgress_) return false;
     auto* window = new FieldDifferencesWindow(
         {QStringLiteral("Differing fields"),
          FromPc(options_.caption(block)) + QStringLiteral(": ") + DifferenceCount(rows.size()),
@@ -261,6 +262,7 @@ void ProjectRowsWindow::ShowDifferences(ProjectBlock block) {
         rows, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
+    return true;
 }
 
 void ProjectRowsWindow::reject() {

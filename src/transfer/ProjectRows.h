@@ -47,8 +47,9 @@ public:
     [[nodiscard]] const std::vector<FieldDifferenceRow>& RowDifferences(ProjectBlock block) const {
         return differences_[std::size_t(RowOf(block))];
     }
-    // Lists the row's differing fields in a window of its own (nothing when there are none).
-    void ShowDifferences(ProjectBlock block);
+    // Lists the row's differing fields in a window of its own; false (and nothing shown) when
+    // there are none.
+    bool ShowDifferences(ProjectBlock block);
 
 signals:
     // A run has returned (completed or stopped).

@@ -173,6 +173,14 @@ void TestZylctlText::exitCodes_data() {
     QTest::newRow("report of a missing file")
         << QStringList{"report", "@none.zy2", "--html", "@out.html"} << 4 << "cannot read"
         << "out.html";
+    QTest::newRow("report with two formats")
+        << QStringList{"report", "@plant.zy2", "--pdf", "--html"} << 2
+        << "report takes FILE --pdf|--html OUT"
+        << "--html";
+    QTest::newRow("report onto the project's side file")
+        << QStringList{"report", "@plant.zy2", "--html", "@plant.zy2pid"} << 4
+        << "itself; nothing written"
+        << "";
     QTest::newRow("report into a missing folder")
         << QStringList{"report", "@plant.zy2", "--pdf", "@missing/out.pdf"} << 4
         << "could not be saved as"

@@ -236,6 +236,29 @@ private slots:
         QVERIFY2(relayPages >= 2, qPrintable(QString::number(relayPages)));
     }
 
+    // A note longer than the title page goes on over the next page, none of it lost.
+    void longNoteRunsOn() {
+        ReportInfo info = Info();
+        info.note.clear();
+        for (int line = 1; line <= 90; ++line)
+            info.note += "Note line " + std::to_string(line) + "\n";
+        info.note += "Last line of the note";
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("report.pdf");
+        QCOMPARE(
+            WriteReport(BuildProjectReport(Project{}, info), ReportFormat::Pdf, pdf.toStdString()),
+            std::string());
+        QVERIFY(PdfText(pdf, 1, 1).contains("Note line 1\n"));
+        int last = 0;
+        for (int page = 1; page <= PdfPages(pdf) && last == 0; ++page)
+            if (PdfText(pdf, page, page).contains("Last line of the note")) last = page;
+        QVERIFY2(last > 1, qPrintable(QString::number(last)));
+        const QString noted = PdfText(pdf, 1, last);
+        for (int line = 1; line <= 90; ++line)
+            QVERIFY(noted.contains(QString("Note line %1\n").arg(line)));
+        QVERIFY(PdfText(pdf, last + 1, last + 1).contains("Programs"));
+    }
+
     // A file that cannot be written is said so, and nothing is left behind.
     void unwritableTarget() {
         QTemporaryDir dir;

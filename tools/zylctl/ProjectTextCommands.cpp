@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 
 namespace zyl::cli {
@@ -65,6 +66,15 @@ int Diff(const std::vector<std::string>& args, int pcCodePage) {
     return diff.rows.empty() ? ExitOk : ExitDifference;
 }
 
+// Whether the two names stand for one file (one of them may not exist yet).
+bool SamePath(const std::string& a, const std::string& b) {
+    std::error_code error;
+    const auto left = std::filesystem::weakly_canonical(a, error);
+    if (error) return a == b;
+    const auto right = std::filesystem::weakly_canonical(b, error);
+    return error ? a == b : left == right;
+}
+
 int ReportCommand(const std::vector<std::string>& args, int pcCodePage) {
     const std::string& source = args[0];
     const RecordFilesRead read = ReadRecordFiles(source);
@@ -72,6 +82,9 @@ int ReportCommand(const std::vector<std::string>& args, int pcCodePage) {
     if (read.files.kind != RecordFileKind::Project)
         return FileFailure(source + " is a " + std::string(RecordFileKindName(read.files.kind)) +
                            " file, not a project; nothing written");
+    for (const std::string& file : {source, source + "h", source + "pid"})
+        if (SamePath(file, args[2]))
+            return FileFailure(args[2] + " is " + file + " itself; nothing written");
     auto project = std::make_unique<Project>();
     if (!LoadMainFile(*project, source) || !LoadSideFiles(*project, source))
         return FileFailure(source + " could not be read; nothing written");
@@ -101,7 +114,8 @@ std::string CheckProjectTextArguments(const std::string& command,
         return fits && args[0] != "--json" ? "" : "dump takes FILE [--json]";
     }
     if (command == "report") {
-        const bool fits = args.size() == 3 && (args[1] == "--pdf" || args[1] == "--html");
+        const bool fits = args.size() == 3 && (args[1] == "--pdf" || args[1] == "--html") &&
+                          args[2].rfind("--", 0) != 0;
         return fits ? "" : "report takes FILE --pdf|--html OUT";
     }
     if (args.size() != 2)

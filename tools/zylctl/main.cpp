@@ -16,7 +16,7 @@
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     // The report lays out and draws text and pictures, which takes the GUI's fonts; it needs
-    // no screen.
+    // no screen, and does not depend on one being there.
     std::unique_ptr<QCoreApplication> app;
     if (std::find(args.begin(), args.end(), "report") != args.end()) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
