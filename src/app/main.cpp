@@ -17,7 +17,7 @@
 #include "panel/CodePage.h"
 #include "panel/MenuWindow.h"
 #include "project/IniFile.h"
-#include "report/ReportWriter.h"
+#include "report/ExportReportDialog.h"
 #include "service/ReadoutsWindow.h"
 #include "service/SetupWindow.h"
 #include "transfer/FieldDifferencesWindow.h"

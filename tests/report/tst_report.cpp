@@ -10,7 +10,7 @@
 
 #include "core/AppContext.h"
 #include "project/ProjectFiles.h"
-#include "report/ReportWriter.h"
+#include "report/ExportReportDialog.h"
 #include "support/FakeSerialPort.h"
 #include "transfer/ProjectRecords.h"
 #include "transfer/ProjectText.h"
